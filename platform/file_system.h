@@ -1,0 +1,47 @@
+#pragma once
+// The file operations the installer needs, on Windows-style paths ("C:\Games\FS2000\scenery.cfg")
+// held as UTF-8. Names match without regard to case, as on the Windows file system.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvik {
+
+namespace file_attribute {
+constexpr uint32_t kReadOnly = 0x01;
+constexpr uint32_t kHidden = 0x02;
+constexpr uint32_t kSystem = 0x04;
+constexpr uint32_t kDirectory = 0x10;
+constexpr uint32_t kArchive = 0x20;
+constexpr uint32_t kNormal = 0x80;
+}  // namespace file_attribute
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The attributes of a file or folder; nullopt when the path cannot be queried at all.
+  virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
+  // True for an existing file; false for a folder or nothing.
+  virtual bool fileExists(const std::string& path) = 0;
+  // Size in bytes of an existing file; raises a RuntimeError otherwise.
+  virtual uint64_t fileSize(const std::string& path) = 0;
+  // Full paths of the files directly inside the folder, hidden and system files included,
+  // sub-folders excluded. Raises a RuntimeError when the folder does not exist.
+  virtual std::vector<std::string> filesIn(const std::string& folder) = 0;
+  // Clears the read-only, hidden, system and archive attributes. Raises a RuntimeError on failure.
+  virtual void setNormalAttributes(const std::string& path) = 0;
+  // Deletes one file. Raises a RuntimeError on failure.
+  virtual void deleteFile(const std::string& path) = 0;
+  // The lines of a text file in the system's code page, as UTF-8; see splitTextLines.
+  // Raises a RuntimeError when the file cannot be opened or read.
+  virtual std::vector<std::string> readLines(const std::string& path) = 0;
+};
+
+// Splits text into lines. A line ends at CR LF, at a lone CR or at a lone LF; the line end is
+// not part of the line. A final line without a line end counts; an empty tail does not.
+std::vector<std::string> splitTextLines(const std::string& text);
+
+}  // namespace tarvik

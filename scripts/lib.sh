@@ -1,0 +1,34 @@
+# Shared helpers of the project's scripts; source it.
+
+# Creates (once) a 64-bit Wine prefix in the folder given and keeps its wineserver running.
+ensure_wine_prefix() {
+  local prefix=$1
+  export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [[ ! -f $prefix/system.reg ]]; then
+    echo "wine: creating prefix $prefix"
+    mkdir -p "$prefix"
+    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w
+  fi
+  /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
+}
+
+# Uses the caller's X display, or starts Xvfb on a free one; sets DISPLAY and XVFB_PID.
+ensure_display() {
+  if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+    XVFB_PID=
+    return
+  fi
+  local number=90
+  while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do number=$((number + 1)); done
+  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$number"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+stop_display() {
+  [[ -n ${XVFB_PID:-} ]] && kill "$XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: the native tests, then the Windows tests under Wine
+# (in the build's own Wine prefix, with a virtual X display when there is none).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+bash scripts/setup.sh
+bash scripts/build.sh all
+
+ensure_display
+trap 'stop_display; /usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+ensure_wine_prefix "$PWD/build/windows/wineprefix"
+
+status=0
+summary=()
+for tree in native windows; do
+  echo "== $tree tests"
+  log=build/$tree/ctest.log
+  ctest --test-dir "build/$tree" -j2 --output-on-failure 2>&1 | tee "$log" || status=1
+  summary+=("$tree: $(grep -E 'tests passed' "$log" | tail -1)")
+done
+
+echo "== summary"
+printf '%s\n' "${summary[@]}"
+exit $status
