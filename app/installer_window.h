@@ -1,0 +1,57 @@
+#pragma once
+// Tarvik_installer_main: the behaviour of the installer's main window. Loading it finds the
+// add-on's folders; the install button updates every ticked folder from the archive appended to
+// the installer's own file, then reports success and ends the program. The Win32 window
+// (app/win32) is a thin shell around it that supplies the controls.
+
+#include <memory>
+#include <string>
+
+#include "discovery/scenery_config_scan.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/window_controls.h"
+#include "unzip/unzip_component.h"
+
+namespace tarvik {
+
+class Tarvik_installer_main : private UnzipEventListener {
+ public:
+  // installerPath is the full path of the running installer, whose appended archive is the
+  // payload.
+  Tarvik_installer_main(WindowControls& controls, Registry& registry, FileSystem& files,
+                        std::string installerPath);
+
+  // The window's handlers. Call them through runHandler (app/handlers.h).
+  void Form_Load();
+  void Command1_Click();
+  void AddFolder_Click();
+
+  // True from the moment the install run starts: the window must then not be closed.
+  bool running() const { return running_; }
+
+  void DetectSimulators();
+  void ClearFolderAttributes(const std::string& folder);
+  void DeleteObsoleteFiles(const std::string& folder);
+
+ private:
+  void Progress(int32_t lCount, const std::string& sMsg) override;
+  void pakket_Progress(int32_t lCount, const std::string& sMsg);
+
+  bool anyFolderTicked() const;
+  void hideSelectionControls();
+  bool payloadIsReadable();
+  void updateFolder(const std::string& folder);
+  void failRun(const std::string& message);
+
+  WindowControls& controls_;
+  Registry& registry_;
+  FileSystem& files_;
+  std::string installerPath_;
+  SceneryConfigScan scan_;
+  std::unique_ptr<cUnzip> pakket;
+  std::string lastLibraryText_;
+  bool running_ = false;
+};
+
+}  // namespace tarvik

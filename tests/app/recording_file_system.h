@@ -1,0 +1,43 @@
+#pragma once
+// A file system decorator that logs every change it is asked to make ("normal <path>",
+// "delete <path>" for deletions that succeeded) and every folder listing ("list <folder>").
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tarvik::testing {
+
+class RecordingFileSystem : public FileSystem {
+ public:
+  RecordingFileSystem(FileSystem& inner, std::vector<std::string>& events)
+      : inner_(inner), events_(events) {}
+
+  std::optional<uint32_t> attributes(const std::string& path) override {
+    return inner_.attributes(path);
+  }
+  bool fileExists(const std::string& path) override { return inner_.fileExists(path); }
+  uint64_t fileSize(const std::string& path) override { return inner_.fileSize(path); }
+  std::vector<std::string> filesIn(const std::string& folder) override {
+    events_.push_back("list " + folder);
+    return inner_.filesIn(folder);
+  }
+  void setNormalAttributes(const std::string& path) override {
+    events_.push_back("normal " + path);
+    inner_.setNormalAttributes(path);
+  }
+  void deleteFile(const std::string& path) override {
+    inner_.deleteFile(path);
+    events_.push_back("delete " + path);
+  }
+  std::vector<std::string> readLines(const std::string& path) override {
+    return inner_.readLines(path);
+  }
+
+ private:
+  FileSystem& inner_;
+  std::vector<std::string>& events_;
+};
+
+}  // namespace tarvik::testing

@@ -1,0 +1,67 @@
+#include "tests/app/scripted_unzip_library.h"
+
+#include "unzip/unzip_binding.h"
+#include "unziplib/tarvik_unzip.h"
+
+namespace tarvik::testing {
+namespace {
+
+ScriptedUnzipLibrary* active = nullptr;
+std::vector<std::string>* activeEvents = nullptr;
+
+int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** /*includeNames*/,
+                                    int /*excludeCount*/, char** /*excludeNames*/, DCL* dcl,
+                                    USERFUNCTIONS* callbacks) {
+  RecordedCall call;
+  call.test = dcl->ntflag != 0;
+  call.listOnly = dcl->nvflag != 0;
+  call.keepFolders = dcl->ndflag != 0;
+  call.overwrite = dcl->noflag != 0;
+  call.includeCount = includeCount;
+  call.archive = dcl->lpszZipFN;
+  call.folder = dcl->lpszExtractDir;
+  active->calls.push_back(call);
+  activeEvents->push_back(call.test ? "test " + call.archive
+                                    : "unzip " + call.archive + " -> " + call.folder);
+
+  ScriptedCall scripted;
+  if (active->script.empty()) {
+    scripted.printed = {"  inflating: " + std::to_string(active->calls.size())};
+  } else {
+    scripted = active->script.front();
+    active->script.pop_front();
+  }
+  for (std::string text : scripted.printed)
+    callbacks->print(text.data(), static_cast<uint32_t>(text.size()));
+  return scripted.result;
+}
+
+class ScriptedLibrary : public DynamicLibrary {
+ public:
+  void* entryPoint(const std::string& name) override {
+    return name == "Wiz_SingleEntryUnzip" ? reinterpret_cast<void*>(&scriptedUnzip) : nullptr;
+  }
+};
+
+class ScriptedLoader : public LibraryLoader {
+ public:
+  std::unique_ptr<DynamicLibrary> load(const std::string&) override {
+    return std::make_unique<ScriptedLibrary>();
+  }
+};
+
+}  // namespace
+
+ScriptedUnzipLibrary::ScriptedUnzipLibrary(std::vector<std::string>& events) {
+  active = this;
+  activeEvents = &events;
+  mUnzip::UseLibraryLoader(std::make_shared<ScriptedLoader>());
+}
+
+ScriptedUnzipLibrary::~ScriptedUnzipLibrary() {
+  mUnzip::UseLibraryLoader(systemLibraryLoader());
+  active = nullptr;
+  activeEvents = nullptr;
+}
+
+}  // namespace tarvik::testing
