@@ -11,6 +11,9 @@ ensure_wine_prefix() {
     /usr/lib/wine/wineserver -w
   fi
   /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's own background processes now, detached from any output: started later by a
+  # test program, they would inherit its output pipe and keep CTest waiting for it to close.
+  /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 # Uses the caller's X display, or starts Xvfb on a free one; sets DISPLAY and XVFB_PID.
