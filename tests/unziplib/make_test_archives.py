@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Makes the archives that the unzip library's tests read, with the tools others use:
+Python's zipfile and Debian's zip tool. Usage: make_test_archives.py OUTPUT_FOLDER
+
+OUTPUT_FOLDER/source holds the files; each archive holds them as "scenery/...", "texture/..."
+and "docs/...". The *_prefixed.exe files are archives behind 102467 bytes of other data, with
+their offsets unchanged, as an installer carries its payload.
+"""
+import io
+import os
+import random
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+PREFIX_LENGTH = 102467
+STAMP = (2002, 1, 26, 9, 49, 14)
+
+
+def source_files():
+    rng = random.Random(20020126)
+    words = [b"runway", b"taxiway", b"apron", b"hangar", b"tower", b"beacon", b"\x00\x01"]
+    scenery = b"".join(rng.choice(words) for _ in range(60000))  # compressible, binary
+    noise = bytes(rng.getrandbits(8) for _ in range(40000))      # hardly compressible
+    big = b"".join(rng.choice(words[:-1]) + b" %d\n" % i for i in range(400000))  # > 2 MiB
+    return {
+        "scenery/alpha.bgl": scenery,
+        "scenery/Noise.BGL": noise,
+        "scenery/big.bgl": big,
+        "texture/with space.bmp": bytes(range(256)) * 40,
+        "texture/sub/deep.0af": b"\x00" * 3000 + b"end",
+        "texture/empty.r8": b"",
+        "docs/readme.txt": b"first line\nsecond line\n\nlast line\n",
+    }
+
+
+def write_source(root, files):
+    for name, data in files.items():
+        path = os.path.join(root, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as out:
+            out.write(data)
+        stamp = time.mktime(STAMP + (0, 0, -1))
+        os.utime(path, (stamp, stamp))
+
+
+def python_archive(path, files, method):
+    with zipfile.ZipFile(path, "w", method) as archive:
+        for name, data in files.items():
+            archive.writestr(zipfile.ZipInfo(name, STAMP), data, method)
+        # Folder entries after the files stored under them, as in the installer's payload.
+        for folder in ("texture/", "scenery/"):
+            archive.writestr(zipfile.ZipInfo(folder, STAMP), b"")
+
+
+class Unseekable(io.RawIOBase):
+    """A stream zipfile cannot seek in, so that it writes data descriptors."""
+
+    def __init__(self, target):
+        self.target = target
+
+    def writable(self):
+        return True
+
+    def write(self, data):
+        return self.target.write(data)
+
+
+def python_streamed_archive(path, root, files):
+    with open(path, "wb") as out:
+        with zipfile.ZipFile(Unseekable(out), "w", zipfile.ZIP_DEFLATED) as archive:
+            for name in files:
+                archive.write(os.path.join(root, *name.split("/")), name)
+
+
+def zip_tool(output, source, *options, comment=None):
+    output = os.path.abspath(output)
+    command = ["zip", "-q", "-r", "-X", *options, output, "scenery", "texture", "docs"]
+    if comment is not None:
+        command.insert(1, "-z")
+    subprocess.run(command, cwd=source, check=True, input=comment)
+
+
+def zip_tool_streamed(output, source, *options):
+    command = ["zip", "-q", "-r", "-X", *options, "-", "scenery", "texture", "docs"]
+    piped = subprocess.run(command, cwd=source, check=True, stdout=subprocess.PIPE)
+    with open(output, "wb") as out:
+        out.write(piped.stdout)
+
+
+def prefixed(archive, output):
+    rng = random.Random(7)
+    with open(output, "wb") as out:
+        out.write(b"MZ" + bytes(rng.getrandbits(8) for _ in range(PREFIX_LENGTH - 2)))
+        with open(archive, "rb") as payload:
+            out.write(payload.read())
+
+
+def main():
+    out = sys.argv[1]
+    if os.path.isdir(out):
+        shutil.rmtree(out)
+    source = os.path.join(out, "source")
+    files = source_files()
+    write_source(source, files)
+
+    python_archive(os.path.join(out, "python_deflated.zip"), files, zipfile.ZIP_DEFLATED)
+    python_archive(os.path.join(out, "python_stored.zip"), files, zipfile.ZIP_STORED)
+    python_streamed_archive(os.path.join(out, "python_streamed.zip"), source, files)
+    zip_tool(os.path.join(out, "zip_tool.zip"), source)
+    zip_tool(os.path.join(out, "zip_comment.zip"), source,
+             comment=b"Tarvik scenery update\nsecond comment line\n")
+    zip_tool(os.path.join(out, "zip_password.zip"), source, "-P", "Secret 42")
+    zip_tool_streamed(os.path.join(out, "zip_streamed.zip"), source)
+    zip_tool_streamed(os.path.join(out, "zip_streamed_password.zip"), source, "-P", "Secret 42")
+    prefixed(os.path.join(out, "python_deflated.zip"), os.path.join(out, "python_prefixed.exe"))
+    prefixed(os.path.join(out, "zip_tool.zip"), os.path.join(out, "zip_tool_prefixed.exe"))
+    with open(os.path.join(out, "not_a_zip.txt"), "wb") as text:
+        text.write(b"just some text, no archive here\n" * 20)
+
+
+if __name__ == "__main__":
+    main()

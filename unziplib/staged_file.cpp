@@ -1,0 +1,55 @@
+#include "unziplib/staged_file.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+
+namespace tarvik::unziplib {
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Names like "~tvk3f2a91c0.tmp": unlikely to meet a member's name, and tried again if they do.
+std::string temporaryName(uint32_t number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "~tvk%08x.tmp", static_cast<unsigned>(number));
+  return name;
+}
+
+// Shared by the threads that write files.
+uint32_t nextNumber() {
+  static std::atomic<uint32_t> number{static_cast<uint32_t>(
+      std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u)};
+  return number.fetch_add(0x9E3779B9u) + 0x9E3779B9u;
+}
+
+}  // namespace
+
+StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
+  const std::string folder = folderOf(target_);
+  for (int attempt = 0; !file_; ++attempt) {
+    temporary_ = folder + temporaryName(nextNumber());
+    if (attempt == 100) throw SystemFailure("cannot create a file in " + folder, "no free name", false);
+    if (auto created = OutputFile::createNew(temporary_)) file_.emplace(std::move(*created));
+  }
+}
+
+StagedFile::~StagedFile() {
+  if (committed_) return;
+  file_.reset();
+  removeFileQuietly(temporary_);
+}
+
+void StagedFile::write(std::span<const uint8_t> bytes) { file_->write(bytes); }
+
+void StagedFile::commit(const LocalTime& time) {
+  file_->setModifiedTime(time);
+  file_->close();
+  replaceFile(temporary_, target_);
+  committed_ = true;
+}
+
+}  // namespace tarvik::unziplib

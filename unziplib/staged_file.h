@@ -1,0 +1,35 @@
+#pragma once
+// A member's file, written under a temporary name in its target's folder and moved over the
+// target in one step once complete. Until then the target stays as it was; a file that is
+// abandoned (a failure, a cancel) is removed.
+
+#include <optional>
+#include <string>
+
+#include "unziplib/entry_decoder.h"
+#include "unziplib/unzip_platform.h"
+
+namespace tarvik::unziplib {
+
+class StagedFile : public DataSink {
+ public:
+  // Creates the temporary file beside target. Raises SystemFailure.
+  explicit StagedFile(std::string target);
+  ~StagedFile() override;
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  void write(std::span<const uint8_t> bytes) override;
+  // Gives the file its time, closes it and moves it over the target. Raises SystemFailure.
+  void commit(const LocalTime& time);
+
+  const std::string& temporaryPath() const { return temporary_; }
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  std::optional<OutputFile> file_;
+  bool committed_ = false;
+};
+
+}  // namespace tarvik::unziplib

@@ -1,0 +1,100 @@
+#pragma once
+// The few file operations the library needs, on UTF-8 paths with '/' or '\' as separators.
+// One implementation per system: unzip_platform_posix.cpp and unzip_platform_win32.cpp.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tarvik::unziplib {
+
+// A failed system call, with the system's own description of the reason.
+class SystemFailure : public std::runtime_error {
+ public:
+  SystemFailure(const std::string& what, std::string reason, bool diskFull)
+      : std::runtime_error(what + ": " + reason), reason_(std::move(reason)), diskFull_(diskFull) {}
+  // The system's words for the reason ("Permission denied").
+  const std::string& reason() const { return reason_; }
+  bool diskFull() const { return diskFull_; }
+
+ private:
+  std::string reason_;
+  bool diskFull_;
+};
+
+// A local date and time, as an archive stores it.
+struct LocalTime {
+  int year = 1980;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  auto operator<=>(const LocalTime&) const = default;
+};
+
+// The archive, opened for reading while others may read, write or delete it (a program reads
+// its own running file this way).
+class InputFile {
+ public:
+  // Raises SystemFailure when the file cannot be opened.
+  explicit InputFile(const std::string& path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  uint64_t size() const { return size_; }
+  // Reads up to buffer.size() bytes at offset; returns how many were read (fewer only at the
+  // end of the file). Raises SystemFailure on a read error.
+  std::size_t readAt(uint64_t offset, std::span<uint8_t> buffer);
+
+ private:
+  intptr_t handle_;
+  uint64_t size_ = 0;
+};
+
+// A new file that did not exist before; closed (and left in place) when the object goes.
+class OutputFile {
+ public:
+  // Creates the file; nullopt when something of that name exists already. Raises SystemFailure
+  // on any other failure.
+  static std::optional<OutputFile> createNew(const std::string& path);
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&&) = delete;
+  ~OutputFile();
+
+  void write(std::span<const uint8_t> bytes);
+  void setModifiedTime(const LocalTime& time);
+  void close();
+
+ private:
+  explicit OutputFile(intptr_t handle) : handle_(handle) {}
+  intptr_t handle_;
+};
+
+enum class PathKind { kNothing, kFile, kFolder, kOther };
+PathKind pathKind(const std::string& path);
+
+// Creates one folder; returns false when a folder of that name already exists.
+bool makeFolder(const std::string& path);
+// Moves a file over another, replacing it in one step.
+void replaceFile(const std::string& from, const std::string& to);
+// Removes a file, ignoring any failure.
+void removeFileQuietly(const std::string& path) noexcept;
+// The time a file was last written, in local time; nullopt when it cannot be read.
+std::optional<LocalTime> modifiedTime(const std::string& path);
+
+// The separator that the system's own paths use.
+char nativeSeparator();
+// A text from the caller (the system's ANSI code page) as UTF-8, and back.
+std::string fromCallerText(std::string_view text);
+std::string toCallerText(std::string_view utf8);
+// An entry name as stored in the archive, as UTF-8 where the system needs it: the bytes are
+// UTF-8 when the entry says so, else code page 437.
+std::string entryNameText(std::string_view stored, bool storedAsUtf8);
+
+}  // namespace tarvik::unziplib
