@@ -10,6 +10,12 @@ ensure_wine_prefix() {
     /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w
   fi
+  # Wine's own Windows fonts (package fonts-wine: MS Sans Serif, Tahoma, Marlett for the caption
+  # buttons), where this Wine looks for them, so that windows look as their layout intends.
+  if [[ -d /usr/share/wine/fonts ]]; then
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp -u /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+  fi
   /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
   # Start Wine's own background processes now, detached from any output: started later by a
   # test program, they would inherit its output pipe and keep CTest waiting for it to close.

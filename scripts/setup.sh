@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   zlib1g-dev googletest
   g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick
   python3 zip unzip libarchive-tools p7zip-full
 )

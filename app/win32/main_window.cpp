@@ -1,0 +1,215 @@
+#include "app/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "app/handlers.h"
+#include "app/installer_texts.h"
+#include "app/win32/banner_picture.h"
+#include "app/win32/control_layout.h"
+#include "app/win32/main_window_layout.h"
+#include "app/win32/message_loop.h"
+#include "app/win32/twips.h"
+#include "app/win32/window_procedure.h"
+#include "platform/win32/wide_text.h"
+
+namespace tarvik {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TarvikInstallerMain";
+// Fixed size; minimising allowed.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+void initialiseCommonControls() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+std::size_t slot(ControlId control) { return static_cast<std::size_t>(control); }
+
+// The centre of the work area of the primary monitor.
+POINT centredOrigin(SIZE size) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return {work.left + (work.right - work.left - size.cx) / 2,
+          work.top + (work.bottom - work.top - size.cy) / 2};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(WindowServices services)
+    : services_(std::move(services)),
+      dpi_(screenDpi()),
+      fonts_(dpi_),
+      picture_(loadBannerPicture()) {
+  initialiseCommonControls();
+  registerWindowClass(kWindowClass, windowProcedure<MainWindow>);
+  const SIZE size = windowSizeForClient(kMainClientWidth, kMainClientHeight, kStyle, 0, dpi_);
+  const std::wstring caption = widen(kWindowCaption);
+  CreateWindowExW(0, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
+                  size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  createControls();
+  addListTooltips();
+  registerDialogKeys(window_);
+}
+
+MainWindow::~MainWindow() {
+  picker_.reset();
+  if (tooltip_) DestroyWindow(tooltip_);
+  if (window_) DestroyWindow(window_);
+}
+
+void MainWindow::createControls() {
+  const std::vector<HWND> controls =
+      tarvik::createControls(window_, mainWindowLayout(), fonts_, dpi_);
+  const auto layout = mainWindowLayout();
+  for (std::size_t i = 0; i < layout.size(); ++i)
+    controls_.at(static_cast<std::size_t>(layout[i].id - controlNumber(ControlId::Command1))) =
+        controls[i];
+  list1_.attach(control(ControlId::List1));
+  list2_.attach(control(ControlId::List2));
+}
+
+void MainWindow::addListTooltips() {
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  std::wstring text = widen(kListTooltip);
+  for (const ControlId list : {ControlId::List1, ControlId::List2}) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control(list));
+    tool.lpszText = text.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  // Wide enough for the text on one line.
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 1000);
+}
+
+void MainWindow::show(int showCommand) {
+  RECT frame{};
+  GetWindowRect(window_, &frame);
+  const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+  const POINT origin = centredOrigin(size);
+  SetWindowPos(window_, nullptr, origin.x, origin.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(window_, showCommand);
+  SetForegroundWindow(window_);
+  SetFocus(control(ControlId::Command1));
+  UpdateWindow(window_);
+}
+
+HWND MainWindow::control(ControlId control) const { return controls_.at(slot(control)); }
+
+FolderPickerWindow& MainWindow::folderPicker() {
+  if (!picker_)
+    picker_ = std::make_unique<FolderPickerWindow>(window_, *this, services_, picture_.get(),
+                                                   fonts_, dpi_);
+  return *picker_;
+}
+
+void MainWindow::setVisible(ControlId control, bool visible) {
+  ShowWindow(this->control(control), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void MainWindow::setCaption(ControlId control, const std::string& caption) {
+  SetWindowTextW(this->control(control), widen(caption).c_str());
+}
+
+void MainWindow::yield() { processPendingMessages(); }
+
+void MainWindow::showMessage(const std::string& text, const std::string& title) {
+  services_.messageBox(window_, widen(text), widen(title), MB_OK);
+}
+
+void MainWindow::showWarning(const std::string& text, const std::string& title) {
+  services_.messageBox(window_, widen(text), widen(title), MB_OK | MB_ICONWARNING);
+}
+
+void MainWindow::showFolderPicker() { folderPicker().showModal(); }
+
+void MainWindow::endProgram() { services_.endProgram(); }
+
+void MainWindow::runInstallerHandler(void (Tarvik_installer_main::*handler)()) {
+  // The buttons are hidden once the run has started; a click that still arrives is ignored.
+  if (!installer_ || running()) return;
+  runHandler(*this, [this, handler] { (installer_->*handler)(); });
+}
+
+void MainWindow::onCommand(int id, int notification) {
+  if (notification != BN_CLICKED) return;
+  if (id == controlNumber(ControlId::Command1))
+    runInstallerHandler(&Tarvik_installer_main::Command1_Click);
+  else if (id == controlNumber(ControlId::AddFolder))
+    runInstallerHandler(&Tarvik_installer_main::AddFolder_Click);
+}
+
+LRESULT MainWindow::labelColours(HDC dc, HWND label) {
+  const int id = GetDlgCtrlID(label);
+  COLORREF colour = kDefaultTextColour;
+  for (const ControlRow& row : mainWindowLayout()) {
+    if (row.id == id) colour = row.textColour;
+  }
+  SetTextColor(dc, colour == kDefaultTextColour ? GetSysColor(COLOR_WINDOWTEXT) : colour);
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE:
+      window_ = window;
+      break;
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case DM_GETDEFID:
+      // Enter presses Command1 while it is there.
+      if (IsWindowVisible(control(ControlId::Command1)))
+        return MAKELRESULT(controlNumber(ControlId::Command1), DC_HASDEFID);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      return labelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != static_cast<UINT>(controlNumber(ControlId::Picture1))) break;
+      drawPicture(item->hDC, item->rcItem, picture_.get(), dpi_);
+      return TRUE;
+    }
+    case WM_ACTIVATE:
+      // Keep the focus where it was, as a dialog box does.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) focusBeforeDeactivation_ = focus;
+      } else if (focusBeforeDeactivation_ && IsWindowVisible(focusBeforeDeactivation_)) {
+        SetFocus(focusBeforeDeactivation_);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // A folder half updated must not be abandoned: closing waits for the end of the run.
+      if (running()) return 0;
+      DestroyWindow(window);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return running() ? FALSE : TRUE;
+    case WM_DESTROY:
+      tooltip_ = nullptr;  // an owned window: destroyed with this one
+      PostQuitMessage(0);
+      break;
+    case WM_NCDESTROY:
+      unregisterDialogKeys(window);
+      window_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,342 @@
+// The live main window, read back through the Windows API: its frame, the fourteen controls of
+// its layout, fonts, colours, tooltip, keyboard order, the check-box lists, the picture, and what
+// the window looks like once the run has started or when nothing is ticked.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+#include "app/installer_texts.h"
+#include "app/win32/main_window_layout.h"
+#include "app/win32/message_loop.h"
+#include "platform/runtime_error.h"
+#include "platform/win32/wide_text.h"
+#include "tests/win32/window_test_support.h"
+
+namespace tarvik::testing {
+namespace {
+
+constexpr ControlId kAll[] = {
+    ControlId::Command1, ControlId::Picture1,  ControlId::Label1, ControlId::Label2,
+    ControlId::List1,    ControlId::Label3,    ControlId::Label4, ControlId::Label5,
+    ControlId::Label6,   ControlId::Label7,    ControlId::List2,  ControlId::Label8,
+    ControlId::Label9,   ControlId::AddFolder,
+};
+
+// Twips of the window's table against pixels read back, within a pixel at the DPI in use.
+void expectTwips(int pixels, int twips, int dpi, const char* what) {
+  EXPECT_NEAR(pixels, MulDiv(twips, dpi, 1440), 1) << what;
+}
+
+struct Expected {
+  ControlId control;
+  const wchar_t* className;
+  std::string_view text;
+  int left, top, width, height;
+  const wchar_t* face;
+  int hundredthsOfPoint;
+  bool bold;
+  COLORREF colour;  // CLR_INVALID: the system's text colour
+  bool shown;
+};
+
+// The table of the window, written out again independently of the program's own table.
+// clang-format off
+const Expected kExpected[] = {
+    {ControlId::Command1, L"Button", "Install update now", 8280, 3720, 2175, 375, L"MS Sans Serif", 825, false, CLR_INVALID, true},
+    {ControlId::Picture1, L"Static", "", 120, 120, 1860, 3960, nullptr, 0, false, CLR_INVALID, true},
+    {ControlId::Label1, L"Static", "This is the second official update for", 4200, 240, 3975, 375, L"MS Sans Serif", 1200, false, CLR_INVALID, true},
+    {ControlId::Label2, L"Static", "Update", 2160, 1680, 615, 255, L"MS Sans Serif", 825, false, CLR_INVALID, true},
+    {ControlId::List1, L"SysListView32", "", 2160, 1920, 5055, 1410, L"MS Sans Serif", 825, false, CLR_INVALID, false},
+    {ControlId::Label3, L"Static", "Tarvik V2.0", 2760, 1680, 975, 255, L"MS Sans Serif", 825, false, RGB(0, 0, 255), true},
+    {ControlId::Label4, L"Static", "to", 3840, 1680, 255, 255, L"MS Sans Serif", 825, false, CLR_INVALID, true},
+    {ControlId::Label5, L"Static", "Tarvik V2.1", 4080, 1680, 975, 255, L"MS Sans Serif", 825, false, RGB(0, 0, 255), true},
+    {ControlId::Label6, L"Static", "in:", 5160, 1680, 255, 255, L"MS Sans Serif", 825, false, CLR_INVALID, true},
+    {ControlId::Label7, L"Static", "Installing update now, please wait", 4080, 2400, 5055, 375, L"MS Sans Serif", 1350, true, RGB(192, 64, 0), false},
+    {ControlId::List2, L"SysListView32", "", 2160, 1920, 8415, 1410, L"MS Sans Serif", 825, false, CLR_INVALID, true},
+    {ControlId::Label8, L"Static", "Tarvik scenery for Microsoft Flightsimulator 2000/2002", 2640, 600, 7455, 375, L"MS Sans Serif", 1200, false, CLR_INVALID, true},
+    {ControlId::Label9, L"Static", "", 2400, 2880, 8175, 255, L"Arial", 975, false, RGB(192, 64, 0), true},
+    {ControlId::AddFolder, L"Button", "Add folder...", 2160, 3720, 2175, 375, L"MS Sans Serif", 825, false, CLR_INVALID, true},
+};
+// clang-format on
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  HWND control(ControlId id) const { return live.window->control(id); }
+  HWND main() const { return live.window->handle(); }
+  int dpi() const { return live.window->dpi(); }
+  void click(ControlId id) { SendMessageW(control(id), BM_CLICK, 0, 0); }
+
+  std::wstring display(const std::string& version, const std::string& folder) const {
+    return widen("  Fs2000 (versie 7.0)     " + version + folder);
+  }
+
+  LiveInstallerWindow live;
+};
+
+TEST_F(MainWindowTest, FrameHasTheCaptionClientSizeIconAndIsCentredOnTheWorkArea) {
+  EXPECT_EQ(windowText(main()), L"Tarvik V2   official update 2");
+  const SIZE client = clientSize(main());
+  expectTwips(client.cx, 10680, dpi(), "client width");
+  expectTwips(client.cy, 4215, dpi(), "client height");
+
+  EXPECT_TRUE(hasStyle(main(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
+  EXPECT_FALSE(hasStyle(main(), WS_THICKFRAME)) << "the window is not resizable";
+  EXPECT_FALSE(hasStyle(main(), WS_MAXIMIZEBOX));
+  EXPECT_EQ(GetMenu(main()), nullptr);
+  EXPECT_NE(GetClassLongPtrW(main(), GCLP_HICON), 0u) << "icon group 1 of the program";
+
+  RECT frame{}, work{};
+  GetWindowRect(main(), &frame);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_NEAR(frame.left + frame.right, work.left + work.right, 2);
+  EXPECT_NEAR(frame.top + frame.bottom, work.top + work.bottom, 2);
+}
+
+TEST_F(MainWindowTest, EveryControlHasItsKindTextPositionSizeFontAndColour) {
+  ASSERT_EQ(std::size(kExpected), std::size(kAll));
+  for (const Expected& expected : kExpected) {
+    const HWND window = control(expected.control);
+    ASSERT_NE(window, nullptr);
+    const std::string name = "control " + std::to_string(static_cast<int>(expected.control));
+    SCOPED_TRACE(name);
+    EXPECT_EQ(_wcsicmp(className(window).c_str(), expected.className), 0)
+        << narrow(className(window));
+    EXPECT_EQ(GetDlgCtrlID(window), controlNumber(expected.control));
+    EXPECT_EQ(windowText(window), widen(expected.text));
+
+    const RECT rect = rectInParent(window);
+    expectTwips(rect.left, expected.left, dpi(), "left");
+    expectTwips(rect.top, expected.top, dpi(), "top");
+    expectTwips(rect.right - rect.left, expected.width, dpi(), "width");
+    expectTwips(rect.bottom - rect.top, expected.height, dpi(), "height");
+
+    if (expected.face) {
+      const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+      ASSERT_NE(font, nullptr);
+      LOGFONTW logFont{};
+      ASSERT_NE(GetObjectW(font, sizeof(logFont), &logFont), 0);
+      EXPECT_STREQ(logFont.lfFaceName, expected.face);
+      EXPECT_EQ(logFont.lfHeight, -MulDiv(expected.hundredthsOfPoint, dpi(), 7200));
+      EXPECT_EQ(logFont.lfWeight, expected.bold ? FW_BOLD : FW_NORMAL);
+    }
+
+    if (className(window) == L"Static" && expected.control != ControlId::Picture1) {
+      EXPECT_TRUE(hasStyle(window, SS_NOPREFIX));
+      const HDC dc = CreateCompatibleDC(nullptr);
+      SetTextColor(dc, RGB(1, 2, 3));
+      const auto brush = SendMessageW(main(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(window));
+      EXPECT_EQ(GetTextColor(dc),
+                expected.colour == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : expected.colour);
+      EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+      EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), GetSysColorBrush(COLOR_BTNFACE));
+      DeleteDC(dc);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, ControlsAreShownOrHiddenAtStart) {
+  for (const Expected& expected : kExpected) {
+    EXPECT_EQ(IsWindowVisible(control(expected.control)) != 0, expected.shown)
+        << "control " << static_cast<int>(expected.control);
+  }
+}
+
+TEST_F(MainWindowTest, Command1HasTheFocusAndTabVisitsTheButtonsAndTheShownList) {
+  EXPECT_EQ(GetFocus(), control(ControlId::Command1));
+  EXPECT_TRUE(hasStyle(control(ControlId::Command1), BS_DEFPUSHBUTTON));
+  EXPECT_EQ(LOWORD(SendMessageW(main(), DM_GETDEFID, 0, 0)), controlNumber(ControlId::Command1));
+
+  HWND next = GetNextDlgTabItem(main(), control(ControlId::Command1), FALSE);
+  EXPECT_EQ(next, control(ControlId::List2));
+  next = GetNextDlgTabItem(main(), next, FALSE);
+  EXPECT_EQ(next, control(ControlId::AddFolder));
+  next = GetNextDlgTabItem(main(), next, FALSE);
+  EXPECT_EQ(next, control(ControlId::Command1));
+  EXPECT_EQ(GetNextDlgTabItem(main(), control(ControlId::Command1), TRUE),
+            control(ControlId::AddFolder));
+}
+
+TEST_F(MainWindowTest, ListsAreCheckBoxListViewsWithOneColumnAndNoHeader) {
+  for (const ControlId id : {ControlId::List1, ControlId::List2}) {
+    const HWND list = control(id);
+    EXPECT_TRUE(
+        hasStyle(list, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS));
+    const DWORD extended = ListView_GetExtendedListViewStyle(list);
+    EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
+    EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+    EXPECT_GE(ListView_GetColumnWidth(list, 0), clientSize(list).cx - 1);
+    LVCOLUMNW second{};
+    second.mask = LVCF_WIDTH;
+    EXPECT_FALSE(ListView_GetColumn(list, 1, &second)) << "one column only";
+  }
+}
+
+TEST_F(MainWindowTest, DiscoveredFoldersAndTheirTicksCanBeReadFromTheControls) {
+  const std::string addon20 = live.path("addon20");
+  const std::string addon21 = live.path("addon21");
+  std::string lower20 = addon20, lower21 = addon21;
+  for (char& c : lower20) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  for (char& c : lower21) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+
+  const HWND list1 = control(ControlId::List1);
+  const HWND list2 = control(ControlId::List2);
+  ASSERT_EQ(ListView_GetItemCount(list1), 2);
+  ASSERT_EQ(ListView_GetItemCount(list2), 2);
+  EXPECT_EQ(listViewText(list1, 0), widen(lower20));
+  EXPECT_EQ(listViewText(list1, 1), widen(lower21));
+  EXPECT_EQ(listViewText(list2, 0), display("Tarvik versie 2.0         ", lower20));
+  EXPECT_EQ(listViewText(list2, 1), display("Tarvik versie 2.1         ", lower21));
+  EXPECT_TRUE(ListView_GetCheckState(list2, 0)) << "version 2.0 is ticked in advance";
+  EXPECT_FALSE(ListView_GetCheckState(list2, 1));
+
+  // A tick set on the control is what the installer reads, and the other way round.
+  ListView_SetCheckState(list2, 1, TRUE);
+  EXPECT_TRUE(live.window->list2().selected(1));
+  live.window->list2().setSelected(0, false);
+  EXPECT_FALSE(ListView_GetCheckState(list2, 0));
+}
+
+TEST_F(MainWindowTest, CheckListReadsAndWritesTextsTicksAndTheCurrentEntry) {
+  CheckList& list = live.window->list1();
+  list.addItem("d:\\caf\xC3\xA9 tarvik");  // UTF-8 inside, UTF-16 in the control
+  ASSERT_EQ(list.count(), 3);
+  EXPECT_EQ(listViewText(control(ControlId::List1), 2), L"d:\\caf\u00e9 tarvik");
+  EXPECT_EQ(list.text(2), "d:\\caf\xC3\xA9 tarvik");
+  const std::string longText(600, 'x');
+  list.addItem(longText);
+  EXPECT_EQ(list.text(3), longText);
+
+  EXPECT_EQ(list.currentText(), "");
+  list.setListIndex(2);
+  EXPECT_EQ(list.currentText(), "d:\\caf\xC3\xA9 tarvik");
+  list.setListIndex(0);
+  EXPECT_EQ(list.currentText(), list.text(0));
+
+  EXPECT_FALSE(list.selected(2));
+  list.setSelected(2, true);
+  EXPECT_TRUE(list.selected(2));
+  EXPECT_TRUE(ListView_GetCheckState(control(ControlId::List1), 2));
+
+  EXPECT_THROW(list.text(4), RuntimeError);
+  EXPECT_THROW(list.selected(-1), RuntimeError);
+  EXPECT_THROW(list.setSelected(4, true), RuntimeError);
+}
+
+TEST_F(MainWindowTest, BothListsCarryTheTooltip) {
+  const HWND tooltip = live.window->tooltip();
+  ASSERT_NE(tooltip, nullptr);
+  EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);
+  for (const ControlId id : {ControlId::List1, ControlId::List2}) {
+    wchar_t text[256]{};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = main();
+    tool.uId = reinterpret_cast<UINT_PTR>(control(id));
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(text), widen(kListTooltip));
+  }
+}
+
+TEST_F(MainWindowTest, PictureShowsTheWholeBannerInsideItsBorder) {
+  const HWND picture = control(ControlId::Picture1);
+  EXPECT_TRUE(GetWindowLongW(picture, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  int width = 0, height = 0;
+  const std::vector<COLORREF> banner = bannerPixels(width, height);
+  ASSERT_EQ(width, 120);
+  ASSERT_EQ(height, 260);
+  if (dpi() == 96) {
+    EXPECT_EQ(clientSize(picture).cx, 120) << "the box is the picture plus its border";
+    EXPECT_EQ(clientSize(picture).cy, 260);
+  }
+
+  const int canvasWidth = width + 10, canvasHeight = height + 10;
+  const std::vector<COLORREF> drawn = drawPictureBox(main(), picture, canvasWidth, canvasHeight);
+  int differences = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      differences += drawn[y * canvasWidth + x] != banner[y * width + x];
+  EXPECT_EQ(differences, 0);
+  EXPECT_EQ(drawn[0 * canvasWidth + width], kMagenta) << "nothing drawn beside the picture";
+  EXPECT_EQ(drawn[height * canvasWidth + 0], kMagenta) << "nothing drawn below the picture";
+}
+
+TEST_F(MainWindowTest, StartedRunHidesTheSelectionAndShowsThePleaseWaitLabel) {
+  click(ControlId::Command1);
+
+  // The archive cannot be read: a warning, then the end of the program (recorded).
+  ASSERT_EQ(live.recorder.messages.size(), 1u);
+  EXPECT_EQ(live.recorder.messages[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+  EXPECT_EQ(live.recorder.messages[0].title, L"tarvik_installer");
+  EXPECT_EQ(live.recorder.programEnds, 1);
+
+  for (const ControlId id : {ControlId::Command1, ControlId::AddFolder, ControlId::List1,
+                             ControlId::List2, ControlId::Label2, ControlId::Label3,
+                             ControlId::Label4, ControlId::Label5, ControlId::Label6})
+    EXPECT_FALSE(IsWindowVisible(control(id))) << "control " << static_cast<int>(id);
+  for (const ControlId id : {ControlId::Picture1, ControlId::Label1, ControlId::Label7,
+                             ControlId::Label8, ControlId::Label9})
+    EXPECT_TRUE(IsWindowVisible(control(id))) << "control " << static_cast<int>(id);
+  EXPECT_EQ(windowText(control(ControlId::Label9)), L"");
+  EXPECT_EQ(LOWORD(SendMessageW(main(), DM_GETDEFID, 0, 0)), 0) << "Enter presses nothing now";
+}
+
+TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
+  ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
+  click(ControlId::Command1);
+
+  ASSERT_EQ(live.recorder.messages.size(), 1u);
+  EXPECT_EQ(live.recorder.messages[0].text, widen(kNoFolderSelected));
+  EXPECT_EQ(live.recorder.messages[0].title, L"tarvik_installer");
+  EXPECT_EQ(live.recorder.messages[0].style, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(live.recorder.programEnds, 0);
+  EXPECT_FALSE(live.installer->running());
+  for (const Expected& expected : kExpected)
+    EXPECT_EQ(IsWindowVisible(control(expected.control)) != 0, expected.shown)
+        << "control " << static_cast<int>(expected.control);
+  EXPECT_EQ(ListView_GetItemCount(control(ControlId::List2)), 2);
+}
+
+TEST_F(MainWindowTest, EnterAndSpacePressCommand1ThroughTheMessageLoop) {
+  ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
+  processPendingMessages();
+  SetFocus(control(ControlId::Command1));
+
+  PostMessageW(control(ControlId::Command1), WM_KEYDOWN, VK_RETURN, 0);
+  processPendingMessages();
+  ASSERT_EQ(live.recorder.messages.size(), 1u) << "Enter";
+  EXPECT_EQ(live.recorder.messages[0].text, widen(kNoFolderSelected));
+
+  SetFocus(control(ControlId::Command1));
+  PostMessageW(control(ControlId::Command1), WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageW(control(ControlId::Command1), WM_KEYUP, VK_SPACE, 0xC0000001);
+  processPendingMessages();
+  EXPECT_EQ(live.recorder.messages.size(), 2u) << "Space";
+}
+
+TEST_F(MainWindowTest, ClosingIsIgnoredWhileTheRunIsInProgress) {
+  // The close request waits in the queue until the run yields for the first time.
+  PostMessageW(main(), WM_CLOSE, 0, 0);
+  click(ControlId::Command1);
+  EXPECT_EQ(live.recorder.programEnds, 1);
+  EXPECT_TRUE(IsWindow(main())) << "the window was not closed during the run";
+  MSG message;
+  EXPECT_FALSE(PeekMessageW(&message, main(), WM_CLOSE, WM_CLOSE, PM_NOREMOVE))
+      << "the close request was handled during the run";
+}
+
+TEST_F(MainWindowTest, ClosingBeforeTheRunEndsTheMessageLoop) {
+  SendMessageW(main(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(live.window->handle(), nullptr);
+  MSG message;
+  EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(live.recorder.programEnds, 0);
+}
+
+}  // namespace
+}  // namespace tarvik::testing
