@@ -1,0 +1,72 @@
+#pragma once
+// A reader of the headers of a Windows program file (PE32 or PE32+): its sections, its data
+// directories and the translation of relative virtual addresses into file positions. It reads
+// from bytes in memory and checks every position it follows against their length.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvik::package {
+
+class PeFormatError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct PeSection {
+  std::string name;
+  uint32_t virtualSize = 0;
+  uint32_t virtualAddress = 0;
+  uint32_t rawSize = 0;
+  uint32_t rawPosition = 0;
+};
+
+struct PeDataDirectory {
+  uint32_t virtualAddress = 0;
+  uint32_t size = 0;
+};
+
+namespace pe_directory {
+inline constexpr size_t kResources = 2;
+inline constexpr size_t kDebug = 6;
+}  // namespace pe_directory
+
+class PeImage {
+ public:
+  // Throws PeFormatError when the bytes are not a program file whose headers hold together.
+  explicit PeImage(std::string bytes);
+
+  std::string_view bytes() const { return bytes_; }
+  bool is64Bit() const { return is64Bit_; }
+  // The checksum stored in the optional header, and the one computed over the bytes as the
+  // linker computes it (16-bit sums with carries folded in, the checksum field taken as 0, plus
+  // the length). A linker may leave the stored one 0.
+  uint32_t checksum() const { return checksum_; }
+  uint32_t computedChecksum() const;
+  const std::vector<PeSection>& sections() const { return sections_; }
+  // An absent directory has address and size 0.
+  PeDataDirectory dataDirectory(size_t index) const;
+  // One past the last byte that the headers and the sections' raw data occupy.
+  uint64_t imageEnd() const { return imageEnd_; }
+
+  // The file bytes that hold length bytes at the address; throws PeFormatError when they do not
+  // all lie in one section's raw data.
+  std::string_view at(uint32_t address, uint32_t length) const;
+
+ private:
+  void readHeaders();
+  void readSections(size_t tablePosition, uint16_t count);
+
+  std::string bytes_;
+  bool is64Bit_ = false;
+  uint32_t checksum_ = 0;
+  size_t checksumPosition_ = 0;
+  std::vector<PeDataDirectory> directories_;
+  std::vector<PeSection> sections_;
+  uint64_t imageEnd_ = 0;
+};
+
+}  // namespace tarvik::package

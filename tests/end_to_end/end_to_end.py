@@ -1,0 +1,729 @@
+#!/usr/bin/env python3
+"""End-to-end test of the installer package under Wine.
+
+  end_to_end.py setup            packages dist/tarvik_installer.exe into WORK/dist and builds the
+                                 base Wine prefix WORK/base-prefix (scripts/make-demo-prefix.sh
+                                 with obsolete and read-only files, then enrich-prefix.sh)
+  end_to_end.py case NAME        copies the base prefix, prepares it, runs the installer under X,
+                                 presses Enter, reads and dismisses the message box, and checks
+                                 what changed on disk
+  end_to_end.py all              setup, then every case
+  end_to_end.py list             the cases' names
+  end_to_end.py demo --prefix P --dist D
+                                 runs D/tarvik_installer.exe in the prefix P: on $DISPLAY when
+                                 it works, for the user to press the button, otherwise under a
+                                 private Xvfb display, pressing Enter itself; saves screenshots
+                                 to screenshots/demo/ and tells which folders were updated and
+                                 how long the update took
+
+Options: --windows-build DIR (the program, the library and e2e_window_text.exe), --native-build
+DIR (the package tools), --work DIR (default WINDOWS_BUILD/e2e), --keep (keep case prefixes),
+--use-display (run on $DISPLAY instead of a private Xvfb display).
+Screenshots go to screenshots/end_to_end/ at the repository's top.
+
+The prefix, as enriched, lists in this order: FS2000 Tarvik (2.0, ticked), Tarvik V21 (2.1),
+D:\\Scenery Extra\\Tarvik (2.0, ticked, named through its scenery sub-folder); FS2002 Tarvik (2.0,
+ticked), Tarvik V21 (2.1), D:\\Tarvik (unknown). C:\\Scenery\\Tarvik Old (1.0) is not listed.
+"""
+
+import argparse
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import zlib
+from dataclasses import dataclass, field
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+MAIN_TITLE = "Tarvik V2   official update 2"
+MESSAGE_TITLE = "tarvik_installer"
+SUCCESS = "Update installed successfully"
+
+# Add-on folders, relative to the prefix.
+FS2000_TARVIK = "drive_c/Games/FS2000/Addon Scenery/Tarvik"
+FS2002_TARVIK = "drive_c/Games/FS2002/Addon Scenery/Tarvik"
+TARVIK_V21 = "drive_c/Games/Addons/Tarvik V21"
+TARVIK_OLD = "drive_c/Scenery/Tarvik Old"
+TARVIK_UNKNOWN = "drive_d/Tarvik"
+TARVIK_EXTRA = "drive_d/Scenery Extra/Tarvik"
+ALL_ADDONS = [FS2000_TARVIK, FS2002_TARVIK, TARVIK_V21, TARVIK_OLD, TARVIK_UNKNOWN, TARVIK_EXTRA]
+TICKED = [FS2000_TARVIK, TARVIK_EXTRA, FS2002_TARVIK]  # in list order
+
+# Wine's own churn, left out of the comparison of the prefix before and after a run.
+IGNORED = [
+    re.compile(r"^drive_c/windows(/|$)"),
+    re.compile(r"^drive_c/users/[^/]+/Temp(/|$)"),
+    re.compile(r"^drive_c/users/[^/]+/AppData/Local/Temp(/|$)"),
+]
+
+
+def obsolete_names():
+    source = (REPO / "app/obsolete_files.cpp").read_text()
+    names = re.findall(r'"([^"]*\.[A-Za-z]{3})"', source)
+    assert len(names) == 42, f"expected 42 obsolete file names, found {len(names)}"
+    return names
+
+
+class Failure(Exception):
+    pass
+
+
+# --- Environment ---------------------------------------------------------------------------
+
+class Environment:
+    def __init__(self, args):
+        self.windows_build = Path(args.windows_build).resolve()
+        self.native_build = Path(args.native_build).resolve()
+        self.work = Path(args.work or self.windows_build / "e2e").resolve()
+        self.keep = args.keep
+        self.use_display = args.use_display
+        self.dist = self.work / "dist"
+        self.base = self.work / "base-prefix"
+        self.shots = REPO / "screenshots" / "end_to_end"
+        self.xvfb = None
+
+    def wine_env(self, prefix):
+        env = dict(os.environ)
+        env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        return env
+
+    def ensure_display(self):
+        """A private Xvfb display, so that no other program's window can be taken for the
+        installer's; with --use-display the caller's display, to watch."""
+        if self.use_display and os.environ.get("DISPLAY") and run_quiet(["xdpyinfo"]) == 0:
+            return
+        # Xvfb picks a free display itself and writes its number to the pipe.
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp"], stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, text=True)
+        number = self.xvfb.stdout.readline().strip()
+        if not number.isdigit():
+            raise Failure("Xvfb did not start")
+        os.environ["DISPLAY"] = f":{number}"
+
+    def close(self):
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait()
+
+
+def run_quiet(command, **kwargs):
+    return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          **kwargs).returncode
+
+
+def run_checked(command, **kwargs):
+    result = subprocess.run(command, capture_output=True, text=True, **kwargs)
+    if result.returncode != 0:
+        raise Failure(f"{' '.join(map(str, command))} failed ({result.returncode}):\n"
+                      f"{result.stdout}{result.stderr}")
+    return result.stdout
+
+
+def stop_wineserver(env, prefix):
+    """Ends every Wine process of the prefix and its wineserver, which writes the registry."""
+    run_quiet([WINESERVER, "-k"], env=env.wine_env(prefix))
+    run_quiet([WINESERVER, "-w"], env=env.wine_env(prefix), timeout=60)
+
+
+# --- Setup ---------------------------------------------------------------------------------
+
+def setup(env):
+    env.work.mkdir(parents=True, exist_ok=True)
+    cases = env.work / "cases"
+    if cases.exists():
+        for old in cases.iterdir():
+            stop_wineserver(env, old / "prefix")
+        shutil.rmtree(cases)
+    if env.shots.exists():
+        shutil.rmtree(env.shots)
+    start = time.monotonic()
+    package_env = dict(os.environ, TARVIK_NO_BUILD="1", TARVIK_DIST=str(env.dist),
+                       TARVIK_NATIVE_BUILD=str(env.native_build),
+                       TARVIK_WINDOWS_BUILD=str(env.windows_build))
+    print(run_checked(["bash", str(REPO / "scripts/package.sh")], env=package_env, cwd=REPO))
+    entries = package_entries(env)
+    files = [e for e in entries if not e.name.endswith("/")]
+    print(f"setup: package holds {len(entries)} entries, {len(files)} files")
+
+    if env.base.exists():
+        stop_wineserver(env, env.base)
+        shutil.rmtree(env.base)
+    prefix_env = env.wine_env(env.base)
+    print(run_checked(["bash", str(REPO / "scripts/make-demo-prefix.sh"), str(env.base),
+                       "--obsolete-files", "--read-only"], env=prefix_env, cwd=REPO))
+    print(run_checked(["bash", str(REPO / "tests/end_to_end/enrich-prefix.sh"), str(env.base)],
+                      env=prefix_env, cwd=REPO))
+    stop_wineserver(env, env.base)
+    system = (env.base / "system.reg").read_text(errors="replace")
+    if "Flight Simulator\\\\8.0" not in system:
+        raise Failure("the base prefix's registry lacks the simulators' keys")
+    print(f"setup: done in {time.monotonic() - start:.1f} s")
+
+
+@dataclass
+class Entry:
+    crc: int
+    size: int
+    name: str
+
+
+def package_entries(env):
+    listing = run_checked([str(env.native_build / "bin/tarvik_check_package"),
+                           str(env.dist / "tarvik_installer.exe"),
+                           str(env.windows_build / "bin/tarvik_installer.exe"),
+                           "--list", "--no-extract", "--no-resources"])
+    entries = []
+    for line in listing.splitlines():
+        crc, size, name = line.split(" ", 2)
+        entries.append(Entry(int(crc, 16), int(size), name))
+    return entries
+
+
+# --- Snapshots of a prefix -----------------------------------------------------------------
+
+@dataclass(frozen=True)
+class Item:
+    kind: str  # "file", "dir" or "link"
+    size: int
+    mtime: int
+    mode: int
+    xattrs: tuple
+    digest: str
+
+
+def ignored(relative):
+    return any(pattern.search(relative) for pattern in IGNORED)
+
+
+def file_digest(path):
+    digest = hashlib.sha1()
+    with open(path, "rb") as stream:
+        for block in iter(lambda: stream.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def snapshot(prefix):
+    """Paths, kinds, sizes, mtimes, modes, extended attributes and contents of both drives."""
+    items = {}
+    for drive in ("drive_c", "drive_d"):
+        for folder, dirs, files in os.walk(prefix / drive):
+            relative_folder = os.path.relpath(folder, prefix)
+            dirs[:] = [d for d in dirs if not ignored(f"{relative_folder}/{d}")]
+            for name in dirs + files:
+                path = Path(folder) / name
+                relative = f"{relative_folder}/{name}"
+                if ignored(relative):
+                    continue
+                status = path.lstat()
+                xattrs = tuple(sorted((key, os.getxattr(path, key, follow_symlinks=False))
+                                      for key in os.listxattr(path, follow_symlinks=False)))
+                if path.is_symlink():
+                    items[relative] = Item("link", 0, status.st_mtime_ns, status.st_mode, xattrs,
+                                           os.readlink(path))
+                elif path.is_dir():
+                    items[relative] = Item("dir", 0, status.st_mtime_ns, status.st_mode, xattrs, "")
+                else:
+                    items[relative] = Item("file", status.st_size, status.st_mtime_ns,
+                                           status.st_mode, xattrs, file_digest(path))
+    return items
+
+
+def hidden(item):
+    for key, value in item.xattrs:
+        if key == "user.DOSATTRIB":
+            return int(value.decode().strip("\0"), 16) & 0x2 != 0
+    return False
+
+
+def writable(item):
+    return item.mode & 0o200 != 0
+
+
+# --- Cases ---------------------------------------------------------------------------------
+
+@dataclass
+class Expectation:
+    message: list  # texts the message box must show
+    updated: list = field(default_factory=list)  # add-on folders updated completely
+    prepared_only: list = field(default_factory=list)  # scenery attributes reset, nothing else
+
+
+@dataclass
+class CaseSetup:
+    exe: str  # the installer's Windows path
+    start_folder: str  # Unix path of the current folder to start it in, relative to the prefix
+    expectation: Expectation
+
+
+def place_package(env, prefix, folder, exe_name="tarvik_installer.exe", library=True):
+    target = prefix / folder
+    target.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(env.dist / "tarvik_installer.exe", target / exe_name)
+    if library:
+        shutil.copyfile(env.dist / "tarvik_unzip.dll", target / "tarvik_unzip.dll")
+    return target / exe_name
+
+
+def windows_path(relative):
+    drive, rest = relative.split("/", 1)
+    letter = {"drive_c": "C:", "drive_d": "D:"}[drive]
+    return letter + "\\" + rest.replace("/", "\\")
+
+
+def append_cfg_lines(prefix, simulator, lines):
+    cfg = prefix / f"drive_c/Games/{simulator}/scenery.cfg"
+    with open(cfg, "ab") as stream:
+        stream.write(("\r\n" + "\r\n".join(lines) + "\r\n").encode("ascii"))
+
+
+def case_update(env, prefix):
+    """The plain run: the package in its own folder, started there, three folders ticked."""
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=TICKED))
+
+
+def case_same_folder_twice(env, prefix):
+    """FS2002's configuration names the FS2000 add-on folder too: two ticked entries, one folder."""
+    append_cfg_lines(prefix, "FS2002", ["[Area.006]", "Title=Tarvik (FS2000 copy)",
+                                        "Local=C:\\Games\\FS2000\\Addon Scenery\\Tarvik",
+                                        "Layer=6", "Active=TRUE"])
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=TICKED))
+
+
+def case_missing_texture(env, prefix):
+    """The second ticked folder has no texture sub-folder: the run stops there."""
+    shutil.rmtree(prefix / TARVIK_EXTRA / "texture")
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation(["Run-time error '76'", "Path not found"],
+                                 updated=[FS2000_TARVIK], prepared_only=[TARVIK_EXTRA]))
+
+
+def case_renamed_elsewhere(env, prefix):
+    """The package saved under another name on drive D:, started from C:\\Games."""
+    place_package(env, prefix, "drive_d/Downloads", "Tarvik update (2).exe")
+    return CaseSetup("D:\\Downloads\\Tarvik update (2).exe", "drive_c/Games",
+                     Expectation([SUCCESS], updated=TICKED))
+
+
+def case_library_missing(env, prefix):
+    """The package without tarvik_unzip.dll beside it: nothing changes, the report names it."""
+    place_package(env, prefix, "drive_c/Downloads", library=False)
+    return CaseSetup("C:\\Downloads\\tarvik_installer.exe", "drive_c/Downloads",
+                     Expectation(["Run-time error '48'", "tarvik_unzip.dll"]))
+
+
+def case_damaged_payload(env, prefix):
+    """One byte of an entry's compressed data flipped: the archive test fails before any change."""
+    exe = place_package(env, prefix, "drive_c/Tarvik Update")
+    data = bytearray(exe.read_bytes())
+    program_length = (env.windows_build / "bin/tarvik_installer.exe").stat().st_size
+    data[program_length + (len(data) - program_length) // 2] ^= 0x5A
+    exe.write_bytes(bytes(data))
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation(["The update cannot be installed",
+                                  "the installer's own archive cannot be read",
+                                  "Nothing was changed."]))
+
+
+def case_one_folder(env, prefix):
+    """Only the FS2000 folder is ticked: the time of one folder's update."""
+    for simulator, line in (("FS2000", "Local=D:\\Scenery Extra\\Tarvik\\scenery"),
+                            ("FS2002", "Local=Addon Scenery\\Tarvik")):
+        cfg = prefix / f"drive_c/Games/{simulator}/scenery.cfg"
+        text = cfg.read_bytes().replace(line.encode() + b"\r\n", b"")
+        cfg.write_bytes(text)
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=[FS2000_TARVIK]))
+
+
+CASES = {
+    "update": case_update,
+    "same_folder_twice": case_same_folder_twice,
+    "missing_texture": case_missing_texture,
+    "renamed_elsewhere": case_renamed_elsewhere,
+    "library_missing": case_library_missing,
+    "damaged_payload": case_damaged_payload,
+    "one_folder": case_one_folder,
+}
+
+
+# --- Running the installer -----------------------------------------------------------------
+
+def find_window(title_pattern, timeout):
+    """The first visible window whose title matches, looked for every 50 ms (xdotool's own
+    --sync looks only every half second, too coarse for the timings); None after the timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_pattern],
+                                capture_output=True, text=True)
+        if result.returncode == 0 and result.stdout.split():
+            return result.stdout.split()[0]
+        if time.monotonic() > deadline:
+            return None
+        time.sleep(0.05)
+
+
+def screenshot(env, name):
+    """A picture of the whole screen; the windows float on it as placed."""
+    env.shots.mkdir(parents=True, exist_ok=True)
+    path = env.shots / f"{name}.png"
+    run_quiet(["import", "-window", "root", str(path)])
+    return path
+
+
+def read_message(env, prefix):
+    helper = env.windows_build / "bin/e2e_window_text.exe"
+    result = subprocess.run([WINE, str(helper), MESSAGE_TITLE], capture_output=True, text=True,
+                            env=env.wine_env(prefix), timeout=60)
+    return result.stdout.replace("\\n", "\n")
+
+
+@dataclass
+class RunResult:
+    message: str
+    seconds: float
+    exit_code: int
+
+
+def run_installer(env, name, prefix, setup_info, during_shot):
+    process = subprocess.Popen([WINE, setup_info.exe], cwd=prefix / setup_info.start_folder,
+                               env=env.wine_env(prefix), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    try:
+        window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
+        if not window:
+            screenshot(env, f"{name}-no-window")
+            raise Failure("the installer's window did not appear")
+        run_quiet(["xdotool", "mousemove", "0", "0"])  # no tooltip over the list
+        time.sleep(1.5)  # let it paint
+        screenshot(env, f"{name}-1-window")
+        start = time.monotonic()
+        run_quiet(["xdotool", "key", "--window", window, "Return"])
+        if during_shot:
+            time.sleep(0.4)
+            screenshot(env, f"{name}-2-during")
+        box = find_window("^" + MESSAGE_TITLE + "$", 300)
+        seconds = time.monotonic() - start
+        if not box:
+            screenshot(env, f"{name}-no-message")
+            raise Failure("no message box appeared within 300 s of pressing Enter")
+        time.sleep(0.5)
+        screenshot(env, f"{name}-3-message")
+        message = read_message(env, prefix)
+        run_quiet(["xdotool", "key", "--window", box, "Return"])
+        try:
+            exit_code = process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            screenshot(env, f"{name}-still-running")
+            raise Failure("the installer did not end within 30 s of the message's dismissal")
+        return RunResult(message, seconds, exit_code)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
+# --- Checking the outcome ------------------------------------------------------------------
+
+class Checker:
+    def __init__(self, env, prefix, before, after, expectation):
+        self.env = env
+        self.prefix = prefix
+        self.before = before
+        self.after = after
+        self.expectation = expectation
+        self.problems = []
+        self.payload = [e for e in package_entries(env) if not e.name.endswith("/")]
+        self.obsolete = {name.lower() for name in obsolete_names()}
+
+    def problem(self, text):
+        self.problems.append(text)
+
+    def run(self):
+        allowed = [f"{folder}/{sub}" for folder in self.expectation.updated
+                   for sub in ("scenery", "texture")]
+        allowed += [f"{folder}/scenery" for folder in self.expectation.prepared_only]
+        self.check_nothing_else_changed(allowed)
+        for folder in self.expectation.updated:
+            self.check_updated(folder)
+        for folder in self.expectation.prepared_only:
+            self.check_prepared_only(folder)
+        return self.problems
+
+    def check_nothing_else_changed(self, allowed):
+        def inside_allowed(path):
+            return any(path == area or path.startswith(area + "/") for area in allowed)
+        changed = sorted(path for path in set(self.before) | set(self.after)
+                         if self.before.get(path) != self.after.get(path))
+        outside = [path for path in changed if not inside_allowed(path)]
+        for path in outside[:20]:
+            was, now = self.before.get(path), self.after.get(path)
+            what = "added" if was is None else "removed" if now is None else "changed"
+            self.problem(f"{what} outside the updated folders: {path}")
+        if len(outside) > 20:
+            self.problem(f"... and {len(outside) - 20} more changes outside the updated folders")
+
+    def files_in(self, snapshot_items, folder):
+        prefix = folder + "/"
+        return {path[len(prefix):]: item for path, item in snapshot_items.items()
+                if path.startswith(prefix) and "/" not in path[len(prefix):]}
+
+    def check_updated(self, folder):
+        for sub in ("scenery", "texture"):
+            area = f"{folder}/{sub}"
+            before = self.files_in(self.before, area)
+            after = self.files_in(self.after, area)
+            after_lower = {name.lower(): name for name in after}
+            payload_names = set()
+            for entry in self.payload:
+                if not entry.name.startswith(sub + "/"):
+                    continue
+                bare = entry.name[len(sub) + 1:]
+                payload_names.add(bare.lower())
+                found = after_lower.get(bare.lower())
+                if found is None:
+                    self.problem(f"{area}: {bare} was not extracted")
+                    continue
+                item = after[found]
+                path = self.prefix / area / found
+                if item.size != entry.size or zlib.crc32(path.read_bytes()) != entry.crc:
+                    self.problem(f"{area}/{found}: size or CRC-32 differs from the archive")
+                if not writable(item) or hidden(item):
+                    self.problem(f"{area}/{found}: extracted read-only or hidden")
+            for name, item in before.items():
+                lower = name.lower()
+                if sub == "scenery" and lower in self.obsolete:
+                    if name in after:
+                        self.problem(f"{area}/{name}: an obsolete file was left")
+                    continue
+                if lower in payload_names:
+                    continue
+                now = after.get(name)
+                if now is None:
+                    self.problem(f"{area}/{name}: a file of the add-on was removed")
+                elif now.digest != item.digest:
+                    self.problem(f"{area}/{name}: a file outside the archive was changed")
+                elif not writable(now) or hidden(now):
+                    self.problem(f"{area}/{name}: its attributes were not reset")
+            kept = {name.lower() for name in before} - self.obsolete - payload_names
+            for name in after:
+                if name.lower() not in kept and name.lower() not in payload_names:
+                    self.problem(f"{area}/{name}: a file that is neither the archive's nor was "
+                                 f"there before")
+        sub_folders = {path for path, item in self.after.items()
+                       if path.startswith(folder + "/") and item.kind == "dir"}
+        expected = {f"{folder}/scenery", f"{folder}/texture"}
+        if sub_folders != expected:
+            self.problem(f"{folder}: sub-folders {sorted(sub_folders - expected)} appeared")
+
+    def check_folder(self, folder):
+        """The problems of one folder that should be completely updated."""
+        self.problems = []
+        self.check_updated(folder)
+        return self.problems
+
+    def check_prepared_only(self, folder):
+        area = f"{folder}/scenery"
+        before = self.files_in(self.before, area)
+        after = self.files_in(self.after, area)
+        if set(before) != set(after):
+            self.problem(f"{area}: files were added or removed: "
+                         f"{sorted(set(before) ^ set(after))[:5]}")
+        for name in set(before) & set(after):
+            if before[name].digest != after[name].digest:
+                self.problem(f"{area}/{name}: changed although the run stopped before it")
+            if not writable(after[name]):
+                self.problem(f"{area}/{name}: still read-only")
+
+
+def check_message(expectation, message):
+    return [f"the message box does not say {text!r}; it says {message!r}"
+            for text in expectation.message if text not in message]
+
+
+def run_case(env, name):
+    case_root = env.work / "cases" / name
+    prefix = case_root / "prefix"
+    if case_root.exists():
+        stop_wineserver(env, prefix)
+        shutil.rmtree(case_root)
+    case_root.mkdir(parents=True)
+    if not (env.base / "system.reg").exists():
+        raise Failure(f"no base prefix in {env.base}; run the setup first")
+    run_checked(["cp", "-a", str(env.base), str(prefix)])
+    setup_info = CASES[name](env, prefix)
+    before = snapshot(prefix)
+    env.ensure_display()
+    try:
+        result = run_installer(env, name, prefix, setup_info, during_shot=name == "update")
+    finally:
+        stop_wineserver(env, prefix)
+    after = snapshot(prefix)
+    problems = check_message(setup_info.expectation, result.message)
+    problems += Checker(env, prefix, before, after, setup_info.expectation).run()
+    timing = f"{name}: {result.seconds:.2f} s from Enter to the message box"
+    print(f"timing: {timing}")
+    with open(env.work / "timings.txt", "a") as log:
+        log.write(timing + "\n")
+    print(f"message: {result.message.strip()!r}; the installer ended with exit code "
+          f"{result.exit_code}")
+    if problems:
+        for problem in problems:
+            print(f"problem: {problem}")
+        raise Failure(f"case {name}: {len(problems)} problems (prefix kept in {prefix})")
+    if not env.keep:
+        shutil.rmtree(case_root)
+    print(f"case {name}: passed")
+
+
+# --- The demo ------------------------------------------------------------------------------
+
+def run_has_started(env, prefix):
+    """True once the install button is hidden: the run has begun."""
+    helper = env.windows_build / "bin/e2e_window_text.exe"
+    result = subprocess.run([WINE, str(helper), MAIN_TITLE], capture_output=True, text=True,
+                            env=env.wine_env(prefix), timeout=60)
+    return "Button [hidden]: Install update now" in result.stdout
+
+
+def demo(env, prefix, dist):
+    env.dist = Path(dist).resolve()
+    env.shots = REPO / "screenshots" / "demo"
+    exe = env.dist / "tarvik_installer.exe"
+    before = snapshot(prefix)
+    user_display = bool(os.environ.get("DISPLAY")) and run_quiet(["xdpyinfo"]) == 0
+    if not user_display:
+        env.ensure_display()
+    print(f"demo: starting {exe} on display {os.environ['DISPLAY']}"
+          f"{'' if user_display else ' (a virtual one)'}")
+    process = subprocess.Popen([WINE, str(exe)], cwd=exe.parent, env=env.wine_env(prefix),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               stdin=subprocess.DEVNULL)
+    try:
+        window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
+        if not window:
+            raise Failure("the installer's window did not appear")
+        if not user_display:
+            run_quiet(["xdotool", "mousemove", "0", "0"])
+        time.sleep(1.5)
+        print(f"demo: window shown: {screenshot(env, '1-window')}")
+        if user_display:
+            print('demo: tick the folders to update and press "Install update now"')
+            while not run_has_started(env, prefix):
+                if process.poll() is not None:
+                    raise Failure("the installer ended before an update was started")
+                time.sleep(0.1)
+        else:
+            print("demo: pressing Enter (the button has the focus)")
+            run_quiet(["xdotool", "key", "--window", window, "Return"])
+        start = time.monotonic()
+        time.sleep(0.4)
+        print(f"demo: during the run: {screenshot(env, '2-during')}")
+        box = find_window("^" + MESSAGE_TITLE + "$", 3600)
+        elapsed = time.monotonic() - start
+        if not box:
+            raise Failure("no message box appeared")
+        time.sleep(0.5)
+        print(f"demo: final message: {screenshot(env, '3-message')}")
+        message = read_message(env, prefix)
+        texts = [line.split(": ", 1)[1] for line in message.split("\n")
+                 if line.startswith("Static: ")]
+        print("demo: the message box says: " + " ".join(text for text in texts if text))
+        if user_display:
+            print("demo: dismiss the message box to end the installer")
+        else:
+            run_quiet(["xdotool", "key", "--window", box, "Return"])
+        process.wait(timeout=None if user_display else 30)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        stop_wineserver(env, prefix)
+    report_folders(env, prefix, before, snapshot(prefix))
+    print(f"demo: the update took {elapsed:.1f} s, from the start of the run to the final "
+          f"message{'' if not user_display else ' (measured to about 0.3 s)'}")
+
+
+def report_folders(env, prefix, before, after):
+    print("demo: the add-on folders afterwards:")
+    for folder in ALL_ADDONS:
+        if f"{folder}/scenery" not in before:
+            continue
+        inside = [path for path in set(before) | set(after)
+                  if path.startswith(folder + "/") and before.get(path) != after.get(path)]
+        if not inside:
+            state = "unchanged"
+        else:
+            problems = Checker(env, prefix, before, after,
+                               Expectation([], updated=[folder])).check_folder(folder)
+            state = ("UPDATED: every archive file in place with its CRC-32, obsolete files gone"
+                     if not problems else f"changed, but not completely updated: {problems[0]}")
+        print(f"  {windows_path(folder):38} {state}")
+    addon_prefixes = tuple(folder + "/" for folder in ALL_ADDONS)
+    elsewhere = [path for path in set(before) | set(after)
+                 if before.get(path) != after.get(path) and not path.startswith(addon_prefixes)]
+    print(f"demo: changes outside the add-on folders: {len(elsewhere) or 'none'}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("command", choices=["setup", "case", "all", "list", "demo"])
+    parser.add_argument("name", nargs="?")
+    parser.add_argument("--windows-build", default=str(REPO / "build/windows"))
+    parser.add_argument("--native-build", default=str(REPO / "build/native"))
+    parser.add_argument("--work")
+    parser.add_argument("--prefix", help="the demo's Wine prefix")
+    parser.add_argument("--dist", default=str(REPO / "dist"), help="the demo's package folder")
+    parser.add_argument("--keep", action="store_true", help="keep the case prefixes")
+    parser.add_argument("--use-display", action="store_true",
+                        help="run on $DISPLAY instead of a private Xvfb display")
+    args = parser.parse_args()
+    if args.command == "list":
+        print("\n".join(CASES))
+        return 0
+    env = Environment(args)
+    try:
+        if args.command == "demo":
+            if not args.prefix:
+                parser.error("demo needs --prefix")
+            demo(env, Path(args.prefix).resolve(), args.dist)
+        if args.command in ("setup", "all"):
+            setup(env)
+        if args.command == "case":
+            if args.name not in CASES:
+                parser.error(f"no case {args.name!r}; cases: {', '.join(CASES)}")
+            run_case(env, args.name)
+        if args.command == "all":
+            failed = []
+            for name in CASES:
+                try:
+                    run_case(env, name)
+                except Failure as failure:
+                    print(f"FAILED: {failure}")
+                    failed.append(name)
+            print(f"{len(CASES) - len(failed)} passed, {len(failed)} failed")
+            return 1 if failed else 0
+    except Failure as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        return 1
+    finally:
+        env.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,69 @@
+// e2e_window_text TITLE: prints the texts of the top-level window with that exact title and of
+// its child controls, one "class: text" line each (line breaks shown as "\n"), with
+// "class [hidden]: text" for a control that is not visible. Exits with 1 when no such window
+// exists. The end-to-end test reads the installer's message boxes with it, and the demo sees
+// from the hidden button that the run has started.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring windowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(),
+                                                 static_cast<int>(text.size()))));
+  return text;
+}
+
+std::wstring className(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+void printLine(HWND window) {
+  std::string text = utf8(windowText(window));
+  std::string shown;
+  for (const char c : text) {
+    if (c == '\r') continue;
+    shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+  }
+  std::printf("%s%s: %s\n", utf8(className(window)).c_str(),
+              IsWindowVisible(window) ? "" : " [hidden]", shown.c_str());
+}
+
+BOOL CALLBACK printChild(HWND child, LPARAM) {
+  printLine(child);
+  return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: e2e_window_text TITLE\n");
+    return 2;
+  }
+  const HWND window = FindWindowW(nullptr, argv[1]);
+  if (!window) {
+    std::fprintf(stderr, "e2e_window_text: no window titled %s\n", utf8(argv[1]).c_str());
+    return 1;
+  }
+  printLine(window);
+  EnumChildWindows(window, printChild, 0);
+  std::fflush(stdout);
+  return 0;
+}
