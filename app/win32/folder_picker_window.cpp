@@ -156,8 +156,8 @@ void FolderPickerWindow::setFileListPath(const std::string& path) {
   const std::optional<std::wstring> folder = existingFolder(widen(path));
   CurrentFolderKept current;
   if (folder) {
-    std::vector<wchar_t> spec = pattern(*folder);
-    if (DlgDirListW(window_, spec.data(), id(PickerControl::File1), 0,
+    std::vector<wchar_t> listPattern = pattern(*folder);
+    if (DlgDirListW(window_, listPattern.data(), id(PickerControl::File1), 0,
                     DDL_READWRITE | DDL_READONLY | DDL_ARCHIVE))
       return;
   }
@@ -172,8 +172,8 @@ void FolderPickerWindow::hide() {
 
 bool FolderPickerWindow::listFolders(const std::wstring& folder) {
   CurrentFolderKept current;
-  std::vector<wchar_t> spec = pattern(folder);
-  return DlgDirListW(window_, spec.data(), id(PickerControl::Dir1), 0,
+  std::vector<wchar_t> listPattern = pattern(folder);
+  return DlgDirListW(window_, listPattern.data(), id(PickerControl::Dir1), 0,
                      DDL_DIRECTORY | DDL_EXCLUSIVE) != 0;
 }
 

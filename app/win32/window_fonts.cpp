@@ -22,16 +22,16 @@ FontSpec fontSpec(FontKind kind) {
 
 namespace {
 
-UniqueFont createFont(const FontSpec& spec, int dpi) {
+UniqueFont createFont(const FontSpec& wanted, int dpi) {
   LOGFONTW font{};
-  font.lfHeight = fontHeight(spec.hundredthsOfPoint, dpi);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfHeight = fontHeight(wanted.hundredthsOfPoint, dpi);
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  wcsncpy(font.lfFaceName, spec.face, LF_FACESIZE - 1);
+  wcsncpy(font.lfFaceName, wanted.face, LF_FACESIZE - 1);
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
