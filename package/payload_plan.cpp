@@ -42,21 +42,45 @@ bool lessWithoutCase(const FolderFile& a, const FolderFile& b) {
   return lowerCase(a.bareName) < lowerCase(b.bareName);
 }
 
-// The scenery files; the one at longestAt gets the longest name and the one at largestAt the
-// largest size.
+// Gives the file at markerAt the size of the version 2.1 marker and moves the difference to
+// another file whose size stays inside the payload's range and below the largest, so that the
+// folder's total is unchanged.
+void setMarkerSize(std::vector<uint32_t>& sizes, size_t markerAt, size_t largestAt) {
+  const int64_t difference = int64_t{sizes[markerAt]} - payload::kMarkerSize;
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const int64_t changed = int64_t{sizes[i]} + difference;
+    if (i == markerAt || i == largestAt || changed <= payload::kSmallestFile ||
+        changed >= payload::kLargestFile)
+      continue;
+    sizes[i] = static_cast<uint32_t>(changed);
+    sizes[markerAt] = payload::kMarkerSize;
+    return;
+  }
+  throw std::logic_error("no scenery file can take the marker's size difference");
+}
+
+// The scenery files; the one at longestAt gets the longest name, the one at largestAt the
+// largest size, and one without capitals becomes the add-on's marker, "qiro.bgl" of version 2.1,
+// so that an updated folder is found as version 2.1 afterwards.
 std::vector<FolderFile> planScenery(PayloadNames& names, const std::vector<bool>& capitals,
                                     Random& random) {
   const size_t longestAt = random.below(payload::kSceneryFiles);
   const size_t largestAt = random.below(payload::kSceneryFiles);
-  const std::vector<uint32_t> sizes =
+  size_t markerAt = random.below(payload::kSceneryFiles);
+  while (capitals[markerAt] || markerAt == longestAt || markerAt == largestAt)
+    markerAt = (markerAt + 1) % payload::kSceneryFiles;
+  std::vector<uint32_t> sizes =
       spreadSizes(payload::kSceneryFiles, payload::kSceneryBytes,
                   {payload::kSmallestFile, payload::kLargestFile}, std::nullopt, largestAt, random);
+  setMarkerSize(sizes, markerAt, largestAt);
   std::vector<FolderFile> files;
   for (size_t i = 0; i < payload::kSceneryFiles; ++i) {
     NameRequest request{".bgl", capitals[i], false, 0};
     if (i == longestAt)
       request.exactLength = payload::kLongestName - payload::kSceneryFolder.size();
-    files.push_back({names.sceneryName(request), PayloadKind::SceneryBgl, sizes[i], false});
+    const std::string name =
+        i == markerAt ? std::string(payload::kMarkerName) : names.sceneryName(request);
+    files.push_back({name, PayloadKind::SceneryBgl, sizes[i], false});
   }
   return files;
 }

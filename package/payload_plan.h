@@ -46,6 +46,9 @@ inline constexpr uint32_t kLargestFile = 1526557;
 inline constexpr size_t kLongestName = 33;
 inline constexpr size_t kNamesWithCapitals = 198;
 inline constexpr size_t kTextMarkedTextures = 141;
+// The add-on's marker file in its version 2.1 size: the update brings the new version's marker.
+inline constexpr std::string_view kMarkerName = "qiro.bgl";
+inline constexpr uint32_t kMarkerSize = 1040543;
 inline constexpr DosDateTime kEarliest{1999, 2, 23, 18, 20, 38};
 inline constexpr DosDateTime kLatest{2002, 1, 26, 9, 49, 14};
 

@@ -20,9 +20,9 @@ uint16_t to16(size_t value, const char* what) {
   return static_cast<uint16_t>(value);
 }
 
-std::string localHeader(const ZipEntryFields& fields) {
-  std::string header;
-  putU32(header, kLocalHeaderSignature);
+// The fields that a local header and its central directory entry share, from the version
+// needed to the extra field length.
+void putSharedFields(std::string& header, const ZipEntryFields& fields) {
   putU16(header, fields.versionNeeded);
   putU16(header, fields.flags);
   putU16(header, fields.method);
@@ -33,6 +33,12 @@ std::string localHeader(const ZipEntryFields& fields) {
   putU32(header, fields.uncompressedSize);
   putU16(header, to16(fields.name.size(), "an entry name"));
   putU16(header, 0);  // extra field length
+}
+
+std::string localHeader(const ZipEntryFields& fields) {
+  std::string header;
+  putU32(header, kLocalHeaderSignature);
+  putSharedFields(header, fields);
   header += fields.name;
   return header;
 }
@@ -84,16 +90,7 @@ ZipArchiveTotals ZipWriter::finish() {
     std::string header;
     putU32(header, kCentralHeaderSignature);
     putU16(header, record.attributes.versionMadeBy);
-    putU16(header, fields.versionNeeded);
-    putU16(header, fields.flags);
-    putU16(header, fields.method);
-    putU16(header, fields.time);
-    putU16(header, fields.date);
-    putU32(header, fields.crc32);
-    putU32(header, fields.compressedSize);
-    putU32(header, fields.uncompressedSize);
-    putU16(header, static_cast<uint16_t>(fields.name.size()));
-    putU16(header, 0);  // extra field length
+    putSharedFields(header, fields);
     putU16(header, 0);  // comment length
     putU16(header, 0);  // disk number start
     putU16(header, record.attributes.internalAttributes);

@@ -168,6 +168,13 @@ TEST(PayloadEntries, NoneIsAnObsoleteFile) {
   }
 }
 
+TEST(PayloadEntries, CarriesTheMarkerOfVersion21Once) {
+  std::vector<uint32_t> markerSizes;
+  for (const ZipCentralEntry* file : files())
+    if (lower(file->name()) == "scenery/qiro.bgl") markerSizes.push_back(file->fields.uncompressedSize);
+  EXPECT_EQ(markerSizes, std::vector<uint32_t>{1040543});
+}
+
 TEST(PayloadEntries, FileTypesByExtension) {
   std::map<std::string, size_t> scenery, texture;
   for (const ZipCentralEntry* file : files())
