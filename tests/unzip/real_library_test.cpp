@@ -1,5 +1,6 @@
 // The component and its binding against the real unzip library, loaded from beside the test
-// program, on archives written at build time by make_test_archives.py.
+// program, on the archives that tests/unziplib/make_test_archives.py makes at build time into
+// unziplib_data: the files of unziplib_data/source archived by Python's zipfile and Debian's zip.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/dynamic_library.h"
 #include "platform/program.h"
@@ -31,16 +33,20 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::UnorderedElementsAre;
 
-const std::string kQuickFox = "The quick brown fox jumps over the lazy dog";
+const std::string kReadme = "first line\nsecond line\n\nlast line\n";  // docs/readme.txt
+const std::string kPassword = "Secret 42";
 
 std::string utf8(const fs::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
 }
 
-std::string testArchive(const std::string& name) {
-  return utf8(fs::path(executablePath()).parent_path() / "unzip_test_data" / name);
-}
+fs::path testData() { return fs::path(executablePath()).parent_path() / "unziplib_data"; }
+
+std::string testArchive(const std::string& name) { return utf8(testData() / name); }
+
+// The file as it went into every archive.
+std::string sourceFile(const std::string& name) { return readFile(testData() / "source" / name); }
 
 // The files below a folder, as relative paths with "/".
 std::vector<std::string> filesBelow(const fs::path& folder) {
@@ -70,153 +76,184 @@ class RealLibraryTest : public ::testing::Test {
   RecordingListener listener;
 };
 
+// The members of python_deflated.zip in archive order; its folder members texture/ and scenery/
+// come last and are not recorded.
+const std::vector<std::string> kArchivedFiles = {
+    "scenery/alpha.bgl",    "scenery/Noise.BGL", "scenery/big.bgl", "texture/with space.bmp",
+    "texture/sub/deep.0af", "texture/empty.r8",  "docs/readme.txt"};
+
 TEST_F(RealLibraryTest, ListsTheArchivesMembers) {
-  component.ZipFile(testArchive("plain.zip"));
+  component.ZipFile(testArchive("python_deflated.zip"));
   EXPECT_EQ(component.Directory(), 0);
-  ASSERT_EQ(component.FileCount(), 4);  // the folder member texture/ is not recorded
+  ASSERT_EQ(component.FileCount(), 7);
 
-  EXPECT_EQ(component.Filename(1), "readme.txt");
-  EXPECT_EQ(component.FileDirectory(1), "");
-  EXPECT_EQ(component.FileSize(1), 43);
-  EXPECT_EQ(component.FileCompressionRatio(1), 0);
-  EXPECT_EQ(component.FileCRC(1), 0x414FA339);
-  EXPECT_FALSE(component.FileEncrypted(1));
-  EXPECT_DOUBLE_EQ(component.FileDate(1), OleDateTime(2002, 1, 26, 9, 49));
-  EXPECT_THAT(component.FileCompressionMethod(1), Not(IsEmpty()));
+  EXPECT_EQ(component.Filename(7), "readme.txt");
+  EXPECT_EQ(component.FileDirectory(7), "docs");
+  EXPECT_EQ(component.FileSize(7), 25);  // the compressed size
+  EXPECT_EQ(component.FileCompressionRatio(7), 26);  // 9 bytes saved of 34
+  EXPECT_EQ(component.FileCRC(7), static_cast<int32_t>(0xECD3E6D1u));
+  EXPECT_FALSE(component.FileEncrypted(7));
+  EXPECT_DOUBLE_EQ(component.FileDate(7), OleDateTime(2002, 1, 26, 9, 49));
+  EXPECT_THAT(component.FileCompressionMethod(7), Not(IsEmpty()));
 
-  EXPECT_EQ(component.Filename(2), "a.bmp");
-  EXPECT_EQ(component.FileDirectory(2), "texture");
-  EXPECT_EQ(component.FileSize(2), 366);  // the compressed size
-  EXPECT_EQ(component.FileCompressionRatio(2), 96);
-  EXPECT_EQ(component.FileCRC(2), static_cast<int32_t>(0xBBCE3B9Du));
-  EXPECT_NE(component.FileCompressionMethod(2), component.FileCompressionMethod(1));
+  EXPECT_EQ(component.Filename(4), "with space.bmp");
+  EXPECT_EQ(component.FileDirectory(4), "texture");
+  EXPECT_EQ(component.FileSize(4), 366);
+  EXPECT_EQ(component.FileCompressionRatio(4), 96);
+  EXPECT_EQ(component.FileCRC(4), static_cast<int32_t>(0xBBCE3B9Du));
+  EXPECT_EQ(component.FileCompressionMethod(4), component.FileCompressionMethod(7));
 
-  EXPECT_EQ(component.Filename(3), "qiro.bgl");
-  EXPECT_EQ(component.FileDirectory(3), "scenery\\tarvik");
-  EXPECT_EQ(component.Filename(4), "x.bgl");
-  EXPECT_EQ(component.FileDirectory(4), "scenery");
-  for (int32_t i = 1; i <= 4; ++i) EXPECT_TRUE(component.FileSelected(i));
+  EXPECT_EQ(component.Filename(5), "deep.0af");
+  EXPECT_EQ(component.FileDirectory(5), "texture\\sub");
+  EXPECT_EQ(component.Filename(2), "Noise.BGL");
+  EXPECT_EQ(component.FileDirectory(2), "scenery");
+  for (int32_t i = 1; i <= 7; ++i) EXPECT_TRUE(component.FileSelected(i));
 
   component.Directory();  // a second listing appends
-  EXPECT_EQ(component.FileCount(), 8);
-  EXPECT_EQ(component.Filename(8), "x.bgl");
+  EXPECT_EQ(component.FileCount(), 14);
+  EXPECT_EQ(component.Filename(14), "readme.txt");
+
+  // The same files stored: a new archive name starts a new listing.
+  const std::string deflated = component.FileCompressionMethod(7);
+  component.ZipFile(testArchive("python_stored.zip"));
+  component.Directory();
+  ASSERT_EQ(component.FileCount(), 7);
+  EXPECT_EQ(component.Filename(7), "readme.txt");
+  EXPECT_EQ(component.FileSize(7), 34);
+  EXPECT_EQ(component.FileCompressionRatio(7), 0);
+  EXPECT_EQ(component.FileCRC(7), static_cast<int32_t>(0xECD3E6D1u));
+  EXPECT_THAT(component.FileCompressionMethod(7), Not(IsEmpty()));
+  EXPECT_NE(component.FileCompressionMethod(7), deflated);
 }
 
 TEST_F(RealLibraryTest, ExtractsTheWholeArchiveAndReportsProgress) {
-  EXPECT_FALSE(unzipInto(testArchive("plain.zip")));
+  EXPECT_FALSE(unzipInto(testArchive("python_deflated.zip")));
   EXPECT_THAT(filesBelow(target.path()),
-              UnorderedElementsAre("readme.txt", "texture/a.bmp", "scenery/tarvik/qiro.bgl",
-                                   "scenery/x.bgl"));
-  EXPECT_EQ(readFile(target.path() / "readme.txt"), kQuickFox);
-  EXPECT_EQ(readFile(target.path() / "scenery" / "x.bgl"), "x.bgl contents\r\n");
-  EXPECT_EQ(readFile(target.path() / "texture" / "a.bmp").size(), 10240u);
+              UnorderedElementsAre("scenery/alpha.bgl", "scenery/Noise.BGL", "scenery/big.bgl",
+                                   "texture/with space.bmp", "texture/sub/deep.0af",
+                                   "texture/empty.r8", "docs/readme.txt"));
+  EXPECT_EQ(readFile(target.path() / "docs" / "readme.txt"), kReadme);
+  EXPECT_EQ(readFile(target.path() / "texture" / "with space.bmp").size(), 10240u);
+  for (const std::string& file : kArchivedFiles)
+    EXPECT_EQ(readFile(target.path() / file), sourceFile(file)) << file;
 
   ASSERT_THAT(listener.progress, Not(IsEmpty()));
   EXPECT_THAT(listener.progress, Each(Field(&RecordingListener::ProgressEvent::lCount, 1)));
   EXPECT_THAT(listener.progress, Contains(Field(&RecordingListener::ProgressEvent::sMsg,
-                                                HasSubstr("texture\\a.bmp"))));
+                                                HasSubstr("texture\\with space.bmp"))));
+  EXPECT_THAT(listener.progress, Contains(Field(&RecordingListener::ProgressEvent::sMsg,
+                                                HasSubstr("texture\\sub\\deep.0af"))));
   EXPECT_THAT(listener.progress,
               Each(Field(&RecordingListener::ProgressEvent::sMsg, Not(HasSubstr("/")))));
   // The service callback names each member before it is processed.
-  EXPECT_THAT(listener.cancelNames, Contains(HasSubstr("a.bmp")));
+  EXPECT_THAT(listener.cancelNames, Contains(HasSubstr("with space.bmp")));
 }
 
 TEST_F(RealLibraryTest, ExtractsWithoutFolderNames) {
-  component.ZipFile(testArchive("plain.zip"));
+  component.ZipFile(testArchive("python_deflated.zip"));
   component.UnzipFolder(utf8(target.path()));
   EXPECT_FALSE(component.Unzip());
   EXPECT_THAT(filesBelow(target.path()),
-              UnorderedElementsAre("readme.txt", "a.bmp", "qiro.bgl", "x.bgl"));
+              UnorderedElementsAre("alpha.bgl", "Noise.BGL", "big.bgl", "with space.bmp",
+                                   "deep.0af", "empty.r8", "readme.txt"));
 }
 
 TEST_F(RealLibraryTest, ExtractsOnlyTheSelectedMembers) {
-  component.ZipFile(testArchive("plain.zip"));
+  component.ZipFile(testArchive("python_deflated.zip"));
   component.Directory();
-  ASSERT_EQ(component.FileCount(), 4);
-  component.FileSelected(1, false);  // readme.txt
-  component.FileSelected(2, false);  // texture/a.bmp
+  ASSERT_EQ(component.FileCount(), 7);
+  for (int32_t scenery = 1; scenery <= 3; ++scenery) component.FileSelected(scenery, false);
+  component.FileSelected(7, false);  // docs/readme.txt
   component.UnzipFolder(utf8(target.path()));
   component.UseFolderNames(true);
   EXPECT_FALSE(component.Unzip());
   EXPECT_THAT(filesBelow(target.path()),
-              UnorderedElementsAre("scenery/tarvik/qiro.bgl", "scenery/x.bgl"));
+              UnorderedElementsAre("texture/with space.bmp", "texture/sub/deep.0af",
+                                   "texture/empty.r8"));
 }
 
 TEST_F(RealLibraryTest, ReadsTheArchiveBehindAProgram) {
-  component.ZipFile(testArchive("self_extracting.exe"));
+  component.ZipFile(testArchive("python_prefixed.exe"));
   component.Directory();
-  EXPECT_EQ(component.FileCount(), 4);
-  EXPECT_FALSE(unzipInto(testArchive("self_extracting.exe")));
-  EXPECT_EQ(readFile(target.path() / "scenery" / "tarvik" / "qiro.bgl").size(), 1000u);
+  EXPECT_EQ(component.FileCount(), 7);
+  EXPECT_FALSE(unzipInto(testArchive("python_prefixed.exe")));
+  EXPECT_EQ(readFile(target.path() / "texture" / "sub" / "deep.0af").size(), 3003u);
+  EXPECT_EQ(readFile(target.path() / "scenery" / "alpha.bgl"), sourceFile("scenery/alpha.bgl"));
 }
 
 TEST_F(RealLibraryTest, AsksBeforeOverwritingAndKeepsTheFileByDefault) {
-  ASSERT_FALSE(unzipInto(testArchive("plain.zip")));
-  target.write("readme.txt", "changed");
+  ASSERT_FALSE(unzipInto(testArchive("python_deflated.zip")));
+  target.write("docs/readme.txt", "changed");
 
   component.OverwriteExisting(false);
   component.PromptToOverwrite(true);
-  unzipInto(testArchive("plain.zip"));
-  EXPECT_EQ(readFile(target.path() / "readme.txt"), "changed");
+  unzipInto(testArchive("python_deflated.zip"));
+  EXPECT_EQ(readFile(target.path() / "docs" / "readme.txt"), "changed");
   EXPECT_THAT(listener.overwritePrompts, Contains(HasSubstr("readme.txt")));
   EXPECT_THAT(listener.overwritePrompts, Each(Not(HasSubstr("/"))));
   EXPECT_THAT(listener.overwriteResponsesOnEntry, Each(100));
 
   listener.overwriteAnswer = 102;  // this file
-  unzipInto(testArchive("plain.zip"));
-  EXPECT_EQ(readFile(target.path() / "readme.txt"), kQuickFox);
+  unzipInto(testArchive("python_deflated.zip"));
+  EXPECT_EQ(readFile(target.path() / "docs" / "readme.txt"), kReadme);
 }
 
 TEST_F(RealLibraryTest, OverwritesWithoutAskingWhenTold) {
-  ASSERT_FALSE(unzipInto(testArchive("plain.zip")));
-  target.write("scenery/x.bgl", "changed");
+  ASSERT_FALSE(unzipInto(testArchive("python_deflated.zip")));
+  target.write("texture/sub/deep.0af", "changed");
   component.OverwriteExisting(true);
-  EXPECT_FALSE(unzipInto(testArchive("plain.zip")));
-  EXPECT_EQ(readFile(target.path() / "scenery" / "x.bgl"), "x.bgl contents\r\n");
+  EXPECT_FALSE(unzipInto(testArchive("python_deflated.zip")));
+  EXPECT_EQ(readFile(target.path() / "texture" / "sub" / "deep.0af"),
+            sourceFile("texture/sub/deep.0af"));
   EXPECT_THAT(listener.overwritePrompts, IsEmpty());
 }
 
+// zip_partly_password.zip: docs/readme.txt encrypted with kPassword, then texture/with space.bmp
+// open.
 TEST_F(RealLibraryTest, ListsEncryptedMembersAsEncrypted) {
-  component.ZipFile(testArchive("encrypted.zip"));
+  component.ZipFile(testArchive("zip_partly_password.zip"));
   component.Directory();
   ASSERT_EQ(component.FileCount(), 2);
-  EXPECT_EQ(component.Filename(1), "secret.txt");
+  EXPECT_EQ(component.Filename(1), "readme.txt");
   EXPECT_TRUE(component.FileEncrypted(1));
+  EXPECT_EQ(component.Filename(2), "with space.bmp");
   EXPECT_FALSE(component.FileEncrypted(2));
 }
 
 TEST_F(RealLibraryTest, ExtractsAnEncryptedMemberWithThePasswordGiven) {
-  listener.password = "  tarvik ";
-  EXPECT_FALSE(unzipInto(testArchive("encrypted.zip")));
-  EXPECT_EQ(readFile(target.path() / "secret.txt"), kQuickFox);
-  EXPECT_EQ(readFile(target.path() / "open.txt"), "open");
+  listener.password = "  " + kPassword + " ";  // the ends are trimmed, the space inside kept
+  EXPECT_FALSE(unzipInto(testArchive("zip_partly_password.zip")));
+  EXPECT_EQ(readFile(target.path() / "docs" / "readme.txt"), kReadme);
+  EXPECT_EQ(readFile(target.path() / "texture" / "with space.bmp"),
+            sourceFile("texture/with space.bmp"));
   EXPECT_GE(listener.passwordRequests, 1);
 }
 
 TEST_F(RealLibraryTest, ARefusedPasswordSkipsTheEncryptedMember) {
   listener.password = " ";
-  EXPECT_TRUE(unzipInto(testArchive("encrypted.zip")));
-  EXPECT_THAT(filesBelow(target.path()), ElementsAre("open.txt"));
+  EXPECT_TRUE(unzipInto(testArchive("zip_partly_password.zip")));
+  EXPECT_THAT(filesBelow(target.path()), ElementsAre("texture/with space.bmp"));
   EXPECT_EQ(listener.passwordRequests, 1);
 }
 
 TEST_F(RealLibraryTest, AWrongPasswordExtractsNothingFromTheMember) {
   listener.password = "wrong";
-  EXPECT_TRUE(unzipInto(testArchive("encrypted.zip")));
-  EXPECT_FALSE(fs::exists(target.path() / "secret.txt"));
-  EXPECT_EQ(readFile(target.path() / "open.txt"), "open");
+  EXPECT_TRUE(unzipInto(testArchive("zip_partly_password.zip")));
+  EXPECT_FALSE(fs::exists(target.path() / "docs" / "readme.txt"));
+  EXPECT_EQ(readFile(target.path() / "texture" / "with space.bmp"),
+            sourceFile("texture/with space.bmp"));
 }
 
 TEST_F(RealLibraryTest, CancellingAMemberStopsTheRun) {
   listener.cancelMember = true;
-  EXPECT_TRUE(unzipInto(testArchive("plain.zip")));
+  EXPECT_TRUE(unzipInto(testArchive("python_deflated.zip")));
   EXPECT_EQ(listener.cancelNames.size(), 1u);
   EXPECT_THAT(filesBelow(target.path()), IsEmpty());
 }
 
 TEST_F(RealLibraryTest, TestingWritesNothing) {
   component.TestZip(true);
-  EXPECT_FALSE(unzipInto(testArchive("plain.zip")));
+  EXPECT_FALSE(unzipInto(testArchive("python_deflated.zip")));
   EXPECT_THAT(filesBelow(target.path()), IsEmpty());
 }
 
@@ -251,7 +288,7 @@ class MissingLibraryLoader : public LibraryLoader {
 
 TEST_F(RealLibraryTest, AMissingLibraryRaisesAnErrorFromTheUnzipModule) {
   mUnzip::UseLibraryLoader(std::make_shared<MissingLibraryLoader>());
-  component.ZipFile(testArchive("plain.zip"));
+  component.ZipFile(testArchive("python_deflated.zip"));
   component.UnzipFolder(utf8(target.path()));
   try {
     component.Unzip();

@@ -4,7 +4,8 @@ Python's zipfile and Debian's zip tool. Usage: make_test_archives.py OUTPUT_FOLD
 
 OUTPUT_FOLDER/source holds the files; each archive holds them as "scenery/...", "texture/..."
 and "docs/...". The *_prefixed.exe files are archives behind 102467 bytes of other data, with
-their offsets unchanged, as an installer carries its payload.
+their offsets unchanged, as an installer carries its payload. zip_partly_password.zip holds
+docs/readme.txt encrypted with "Secret 42" and "texture/with space.bmp" open.
 """
 import io
 import os
@@ -90,6 +91,14 @@ def zip_tool_streamed(output, source, *options):
         out.write(piped.stdout)
 
 
+def zip_tool_partly_password(output, source, password):
+    """The first file encrypted, the second added afterwards without a password."""
+    output = os.path.abspath(output)
+    subprocess.run(["zip", "-q", "-X", "-P", password, output, "docs/readme.txt"],
+                   cwd=source, check=True)
+    subprocess.run(["zip", "-q", "-X", output, "texture/with space.bmp"], cwd=source, check=True)
+
+
 def prefixed(archive, output):
     rng = random.Random(7)
     with open(output, "wb") as out:
@@ -115,6 +124,7 @@ def main():
     zip_tool(os.path.join(out, "zip_password.zip"), source, "-P", "Secret 42")
     zip_tool_streamed(os.path.join(out, "zip_streamed.zip"), source)
     zip_tool_streamed(os.path.join(out, "zip_streamed_password.zip"), source, "-P", "Secret 42")
+    zip_tool_partly_password(os.path.join(out, "zip_partly_password.zip"), source, "Secret 42")
     prefixed(os.path.join(out, "python_deflated.zip"), os.path.join(out, "python_prefixed.exe"))
     prefixed(os.path.join(out, "zip_tool.zip"), os.path.join(out, "zip_tool_prefixed.exe"))
     with open(os.path.join(out, "not_a_zip.txt"), "wb") as text:
