@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/exit_codes.h"
 #include "app/installer_texts.h"
 #include "platform/runtime_error.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 void reportAndEnd(WindowControls& controls, const RuntimeError& error) {
   controls.showWarning(runtimeErrorReport(error), std::string(kAppTitle));
-  controls.endProgram();
+  controls.endProgram(exit_code::kFolderFailed);
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 #include "app/installer_window.h"
 
+#include "app/exit_codes.h"
 #include "app/installer_texts.h"
+#include "app/payload_contents.h"
+#include "app/staging_leftovers.h"
 #include "app/update_application.h"
+#include "app/update_checks.h"
+#include "discovery/addon_version.h"
 #include "discovery/simulator_detection.h"
 
 namespace tarvik {
@@ -12,13 +17,30 @@ std::string failureReason(const std::string& lastLibraryText) {
   return lastLibraryText.empty() ? "The unzip library reported an error." : lastLibraryText;
 }
 
+// The directory index (from 1) of the marker file, or 0 when the archive does not carry it.
+int32_t markerIndex(const cUnzip& pakket) {
+  const std::string marker = foldedName(std::string(kMarkerSuffix).substr(1));
+  for (int32_t i = 1; i <= pakket.FileCount(); ++i) {
+    if (foldedName(pakket.FileDirectory(i) + "\\" + pakket.Filename(i)) == marker) return i;
+  }
+  return 0;
+}
+
+// Selects the marker alone, or every member but the marker.
+void selectMarker(cUnzip& pakket, int32_t marker, bool markerAlone) {
+  for (int32_t i = 1; i <= pakket.FileCount(); ++i)
+    pakket.FileSelected(i, (i == marker) == markerAlone);
+}
+
 }  // namespace
 
 Tarvik_installer_main::Tarvik_installer_main(WindowControls& controls, Registry& registry,
-                                             FileSystem& files, std::string installerPath)
+                                             FileSystem& files, WriteAccess& access,
+                                             std::string installerPath)
     : controls_(controls),
       registry_(registry),
       files_(files),
+      access_(access),
       installerPath_(std::move(installerPath)),
       scan_(files, controls.list1(), controls.list2()) {}
 
@@ -55,9 +77,11 @@ void Tarvik_installer_main::Command1_Click() {
   pakket->bind(*this);
   if (!payloadIsReadable()) {
     failRun("The update cannot be installed: the installer's own archive cannot be read.\n\n" +
-            failureReason(lastLibraryText_) + "\n\nNothing was changed.");
+                failureReason(lastLibraryText_) + "\n\nNothing was changed.",
+            exit_code::kPayloadUnreadable);
     return;
   }
+  if (!updateCanStart(tickedFolders())) return;
 
   CheckList& List1 = controls_.list1();
   CheckList& List2 = controls_.list2();
@@ -71,7 +95,7 @@ void Tarvik_installer_main::Command1_Click() {
     controls_.yield();
   }
   controls_.showMessage(std::string(kUpdateInstalled), std::string(kAppTitle));
-  controls_.endProgram();
+  controls_.endProgram(exit_code::kUpdated);
 }
 
 bool Tarvik_installer_main::anyFolderTicked() const {
@@ -80,6 +104,16 @@ bool Tarvik_installer_main::anyFolderTicked() const {
     if (List2.selected(i)) return true;
   }
   return false;
+}
+
+std::vector<std::string> Tarvik_installer_main::tickedFolders() const {
+  CheckList& List1 = controls_.list1();
+  CheckList& List2 = controls_.list2();
+  std::vector<std::string> folders;
+  for (int i = 0; i < List1.count(); ++i) {
+    if (List2.selected(i)) folders.push_back(List1.text(i));
+  }
+  return folders;
 }
 
 void Tarvik_installer_main::hideSelectionControls() {
@@ -104,27 +138,70 @@ bool Tarvik_installer_main::payloadIsReadable() {
   return !failed;
 }
 
+// Checks every folder before the first is touched. A failure is told with Retry and Cancel,
+// and a protected folder with the offer to start again with administrator rights. False when
+// the program ends here, having changed nothing.
+bool Tarvik_installer_main::updateCanStart(const std::vector<std::string>& folders) {
+  pakket->ZipFile(installerPath_);
+  pakket->Directory();
+  controls_.setCaption(ControlId::Label9, "");
+  const std::vector<PayloadFile> payload = payloadFiles(*pakket);
+  while (const auto failure = checkUpdate(folders, payload, files_, access_)) {
+    switch (controls_.askRetry(failure->message, std::string(kAppTitle),
+                               failure->protectedFolder)) {
+      case RetryAnswer::kRetry:
+        break;
+      case RetryAnswer::kRunAsAdministrator:
+        if (!access_.restartAsAdministrator()) break;
+        running_ = false;
+        controls_.endProgram(exit_code::kRestartedAsAdministrator);
+        return false;
+      case RetryAnswer::kCancel:
+        running_ = false;
+        controls_.endProgram(exit_code::kCancelled);
+        return false;
+    }
+  }
+  return true;
+}
+
 void Tarvik_installer_main::updateFolder(const std::string& folder) {
   ClearFolderAttributes(folder + "\\scenery\\");
   ClearFolderAttributes(folder + "\\texture\\");
   DeleteObsoleteFiles(folder + "\\scenery\\");
+  RemoveStagingLeftovers(files_, folder + "\\scenery\\");
+  RemoveStagingLeftovers(files_, folder + "\\texture\\");
   pakket->UseFolderNames(true);
   pakket->ZipFile(installerPath_);
   pakket->UnzipFolder(folder);
   pakket->OverwriteExisting(true);
   lastLibraryText_.clear();
-  if (pakket->Unzip()) {
+  if (!extractMarkerLast()) {
     failRun("The update of " + folder + " failed.\n\n" + failureReason(lastLibraryText_) +
-            "\n\nFolders before it in the list were updated; this folder may be only partly "
-            "updated and the folders after it were not changed.");
+                "\n\nFolders before it in the list were updated. This folder keeps its old "
+                "version mark, so the installer offers it again: run it once more when the "
+                "cause is mended. The folders after it were not changed.",
+            exit_code::kFolderFailed);
   }
 }
 
+// Extracts every file but the marker, then the marker alone, so that a folder shows the new
+// version only once it holds every other file of it. False when the library reported a failure.
+bool Tarvik_installer_main::extractMarkerLast() {
+  pakket->Directory();
+  const int32_t marker = markerIndex(*pakket);
+  if (marker == 0) return !pakket->Unzip();
+  selectMarker(*pakket, marker, false);
+  if (pakket->Unzip()) return false;
+  selectMarker(*pakket, marker, true);
+  return !pakket->Unzip();
+}
+
 // Stops the run: the user reads why, and the program ends without a success message.
-void Tarvik_installer_main::failRun(const std::string& message) {
+void Tarvik_installer_main::failRun(const std::string& message, int exitCode) {
   running_ = false;
   controls_.showWarning(message, std::string(kAppTitle));
-  controls_.endProgram();
+  controls_.endProgram(exitCode);
 }
 
 void Tarvik_installer_main::Progress(int32_t lCount, const std::string& sMsg) {

@@ -6,11 +6,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "discovery/scenery_config_scan.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/window_controls.h"
+#include "platform/write_access.h"
 #include "unzip/unzip_component.h"
 
 namespace tarvik {
@@ -18,9 +20,9 @@ namespace tarvik {
 class Tarvik_installer_main : private UnzipEventListener {
  public:
   // installerPath is the full path of the running installer, whose appended archive is the
-  // payload.
+  // payload. access answers the checks made before an update changes anything.
   Tarvik_installer_main(WindowControls& controls, Registry& registry, FileSystem& files,
-                        std::string installerPath);
+                        WriteAccess& access, std::string installerPath);
 
   // The window's handlers. Call them through runHandler (app/handlers.h).
   void Form_Load();
@@ -39,14 +41,18 @@ class Tarvik_installer_main : private UnzipEventListener {
   void pakket_Progress(int32_t lCount, const std::string& sMsg);
 
   bool anyFolderTicked() const;
+  std::vector<std::string> tickedFolders() const;
   void hideSelectionControls();
   bool payloadIsReadable();
+  bool updateCanStart(const std::vector<std::string>& folders);
   void updateFolder(const std::string& folder);
-  void failRun(const std::string& message);
+  bool extractMarkerLast();
+  void failRun(const std::string& message, int exitCode);
 
   WindowControls& controls_;
   Registry& registry_;
   FileSystem& files_;
+  WriteAccess& access_;
   std::string installerPath_;
   SceneryConfigScan scan_;
   std::unique_ptr<cUnzip> pakket;

@@ -40,6 +40,9 @@ class CheckList {
   virtual std::string currentText() const = 0;
 };
 
+// The user's answer to a question whose "Retry" tries the same step again.
+enum class RetryAnswer { kRetry, kCancel, kRunAsAdministrator };
+
 class WindowControls {
  public:
   virtual ~WindowControls() = default;
@@ -53,10 +56,14 @@ class WindowControls {
   virtual void showMessage(const std::string& text, const std::string& title) = 0;
   // The same with a warning icon, for a failure the user must read.
   virtual void showWarning(const std::string& text, const std::string& title) = 0;
+  // A warning with Retry and Cancel, and with offerAdministrator also a choice to start the
+  // program again with administrator rights; returns the user's choice.
+  virtual RetryAnswer askRetry(const std::string& text, const std::string& title,
+                               bool offerAdministrator) = 0;
   // Opens the folder picker; what it adds arrives through the lists.
   virtual void showFolderPicker() = 0;
-  // Ends the program at once.
-  virtual void endProgram() = 0;
+  // Ends the program at once with the exit code given (app/exit_codes.h).
+  virtual void endProgram(int exitCode) = 0;
 };
 
 // The controls of the folder picker dialog that its handlers use.

@@ -128,7 +128,7 @@ int TARVIK_UNZIP_CALL OnLibraryPasswordQuery(char* buffer, int32_t size, const c
   return result;
 }
 
-void TARVIK_UNZIP_CALL OnLibraryListEntry(uint32_t /*uncompressedSize*/, uint32_t compressedSize,
+void TARVIK_UNZIP_CALL OnLibraryListEntry(uint32_t uncompressedSize, uint32_t compressedSize,
                                           uint32_t ratio, uint32_t month, uint32_t day,
                                           uint32_t year, uint32_t hour, uint32_t minute,
                                           uint32_t /*reserved*/, char* entryName,
@@ -148,7 +148,8 @@ void TARVIK_UNZIP_CALL OnLibraryListEntry(uint32_t /*uncompressedSize*/, uint32_
   const bool encrypted = (encryptionMark & 0xFFu & 64u) != 0;
   resumeNext([&] {
     current().AddListedEntry(name, folder, date, static_cast<int32_t>(compressedSize),
-                             static_cast<int32_t>(crc), encrypted, lowWord(ratio), method);
+                             static_cast<int32_t>(crc), encrypted, lowWord(ratio), method,
+                             uncompressedSize);
   });
 }
 

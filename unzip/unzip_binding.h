@@ -37,9 +37,10 @@ struct UnzipOptions {
 // these procedures: the component inherits them privately.
 class UnzipCallbackTarget {
  public:
+  // unpackedSize is the member's size once extracted.
   virtual void AddListedEntry(const std::string& name, const std::string& folder, double date,
                               int32_t size, int32_t crc, bool encrypted, int32_t ratio,
-                              const std::string& method) = 0;
+                              const std::string& method, uint32_t unpackedSize) = 0;
   virtual void RaiseOverwritePrompt(const std::string& sFIle, int32_t& eResponse) = 0;
   virtual void RaiseProgress(const std::string& sMsg) = 0;
   virtual void RaiseCancel(const std::string& sMsg, bool& bCancel) = 0;

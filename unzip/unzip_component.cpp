@@ -83,6 +83,7 @@ std::string cUnzip::FileCompressionMethod(int32_t lIndex) const { return entry(l
 bool cUnzip::FileEncrypted(int32_t lIndex) const { return entry(lIndex).encrypted; }
 bool cUnzip::FileSelected(int32_t lIndex) const { return entry(lIndex).selected; }
 void cUnzip::FileSelected(int32_t lIndex, bool bState) { entry(lIndex).selected = bState; }
+uint32_t cUnzip::FileUnpackedSize(int32_t lIndex) const { return entry(lIndex).unpackedSize; }
 
 int32_t cUnzip::FilePackedSize(int32_t lIndex) const {
   const DirectoryEntry& member = entry(lIndex);
@@ -157,7 +158,7 @@ void cUnzip::GetVersion(int32_t& lMajor, int32_t& lMinor, int32_t& lRevision, do
 
 void cUnzip::AddListedEntry(const std::string& name, const std::string& folder, double date,
                             int32_t size, int32_t crc, bool encrypted, int32_t ratio,
-                            const std::string& method) {
+                            const std::string& method, uint32_t unpackedSize) {
   if (isNoText(name)) return;
   DirectoryEntry member;
   member.name = name;
@@ -169,6 +170,7 @@ void cUnzip::AddListedEntry(const std::string& name, const std::string& folder, 
   member.crc = crc;
   member.encrypted = encrypted;
   member.selected = true;
+  member.unpackedSize = unpackedSize;
   directory_.push_back(std::move(member));
 }
 

@@ -24,6 +24,7 @@ struct DirectoryEntry {
   int32_t crc = 0;  // the CRC-32's bit pattern
   bool encrypted = false;
   bool selected = false;
+  uint32_t unpackedSize = 0;  // the member's size once extracted
 };
 
 // Receives the component's events, synchronously, from inside a running Directory or Unzip.
@@ -76,6 +77,8 @@ class cUnzip : private UnzipCallbackTarget {
   std::string FileDirectory(int32_t lIndex) const;
   int32_t FileSize(int32_t lIndex) const;
   int32_t FilePackedSize(int32_t lIndex) const;  // raises error 6 on overflow
+  // The member's size once extracted, as the listing reports it.
+  uint32_t FileUnpackedSize(int32_t lIndex) const;
   int32_t FileCompressionRatio(int32_t lIndex) const;
   double FileDate(int32_t lIndex) const;
   int32_t FileCRC(int32_t lIndex) const;
@@ -106,7 +109,7 @@ class cUnzip : private UnzipCallbackTarget {
   // The procedures for the binding, reachable only through UnzipCallbackTarget.
   void AddListedEntry(const std::string& name, const std::string& folder, double date,
                       int32_t size, int32_t crc, bool encrypted, int32_t ratio,
-                      const std::string& method) override;
+                      const std::string& method, uint32_t unpackedSize) override;
   void RaiseOverwritePrompt(const std::string& sFIle, int32_t& eResponse) override;
   void RaiseProgress(const std::string& sMsg) override;
   void RaiseCancel(const std::string& sMsg, bool& bCancel) override;

@@ -108,6 +108,13 @@ typedef struct {
 #define TARVIK_UNZIP_NO_MATCH 11       /* no member matches the include list */
 #define TARVIK_UNZIP_BAD_ARGUMENT 10   /* a null record or archive name */
 
+/* Extracting, the library writes each member to a staging file beside its target, named
+ * TARVIK_UNZIP_STAGING_PREFIX, 8 hexadecimal digits and ".tmp" (e.g. "~tvk3f2a91c0.tmp"), and
+ * moves it over the target once its CRC-32 holds; at most TARVIK_UNZIP_MAX_STAGED files are
+ * staged at once. A staging file that a killed process left behind may be deleted. */
+#define TARVIK_UNZIP_STAGING_PREFIX "~tvk"
+#define TARVIK_UNZIP_MAX_STAGED 4
+
 /* Lists, tests or extracts the archive that dcl names. includeCount names of includeNames
  * (0: every member) and excludeCount of excludeNames select members; names may hold '*' and '?'.
  * Returns TARVIK_UNZIP_OK (0) on success, else one of the results above. */

@@ -15,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   MainWindow window;
   const auto registry = makeWin32Registry();
   const auto files = makeWin32FileSystem();
-  Tarvik_installer_main installer(window, *registry, *files, executablePath());
+  const auto access = makeWin32WriteAccess();
+  Tarvik_installer_main installer(window, *registry, *files, *access, executablePath());
   window.attach(installer);
 
   runHandler(window, [&installer] { installer.Form_Load(); });

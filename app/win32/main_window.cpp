@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/exit_codes.h"
 #include "app/handlers.h"
 #include "app/installer_texts.h"
 #include "app/win32/banner_picture.h"
@@ -133,7 +134,12 @@ void MainWindow::showWarning(const std::string& text, const std::string& title) 
 
 void MainWindow::showFolderPicker() { folderPicker().showModal(); }
 
-void MainWindow::endProgram() { services_.endProgram(); }
+RetryAnswer MainWindow::askRetry(const std::string& text, const std::string& title,
+                                 bool offerAdministrator) {
+  return services_.askRetry(window_, widen(text), widen(title), offerAdministrator);
+}
+
+void MainWindow::endProgram(int exitCode) { services_.endProgram(exitCode); }
 
 void MainWindow::runInstallerHandler(void (Tarvik_installer_main::*handler)()) {
   // The buttons are hidden once the run has started; a click that still arrives is ignored.
@@ -200,7 +206,8 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return running() ? FALSE : TRUE;
     case WM_DESTROY:
       tooltip_ = nullptr;  // an owned window: destroyed with this one
-      PostQuitMessage(0);
+      // Closed before any run: nothing was updated.
+      PostQuitMessage(exit_code::kCancelled);
       break;
     case WM_NCDESTROY:
       unregisterDialogKeys(window);

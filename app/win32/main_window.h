@@ -47,8 +47,10 @@ class MainWindow : public WindowControls {
   void yield() override;
   void showMessage(const std::string& text, const std::string& title) override;
   void showWarning(const std::string& text, const std::string& title) override;
+  RetryAnswer askRetry(const std::string& text, const std::string& title,
+                       bool offerAdministrator) override;
   void showFolderPicker() override;
-  void endProgram() override;
+  void endProgram(int exitCode) override;
 
   LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

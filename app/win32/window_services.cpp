@@ -1,5 +1,7 @@
 #include "app/win32/window_services.h"
 
+#include "app/win32/retry_question.h"
+
 namespace tarvik {
 
 WindowServices systemWindowServices() {
@@ -7,7 +9,8 @@ WindowServices systemWindowServices() {
       [](HWND owner, const std::wstring& text, const std::wstring& title, UINT style) {
         MessageBoxW(owner, text.c_str(), title.c_str(), style);
       },
-      [] { ExitProcess(0); },
+      askRetryQuestion,
+      [](int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); },
   };
 }
 

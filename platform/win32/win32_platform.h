@@ -5,10 +5,12 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/write_access.h"
 
 namespace tarvik {
 
 std::unique_ptr<Registry> makeWin32Registry();
 std::unique_ptr<FileSystem> makeWin32FileSystem();
+std::unique_ptr<WriteAccess> makeWin32WriteAccess();
 
 }  // namespace tarvik

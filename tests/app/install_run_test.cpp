@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "app/exit_codes.h"
 #include "app/handlers.h"
 #include "app/installer_texts.h"
 #include "app/installer_window.h"
@@ -14,6 +15,7 @@
 #include "tests/app/recording_file_system.h"
 #include "tests/app/scripted_unzip_library.h"
 #include "tests/support/fake_registry.h"
+#include "tests/support/fake_write_access.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -36,12 +38,19 @@ class InstallRunTest : public ::testing::Test {
   void click() {
     runHandler(window, [this] { installer.Command1_Click(); });
   }
-  // The log without yields and listings: the changes and the library calls.
+  // The log without yields and listings: the changes and the library calls that change files.
   std::vector<std::string> changes() const {
     std::vector<std::string> kept;
     for (const auto& event : events)
-      if (event != "yield" && event.rfind("list ", 0) != 0) kept.push_back(event);
+      if (event != "yield" && event.rfind("list ", 0) != 0 && event.rfind("directory ", 0) != 0)
+        kept.push_back(event);
     return kept;
+  }
+  static std::string allButMarker(const std::string& folder) {
+    return std::string("unzip ") + kInstaller + " -> " + folder + " [2 names]";
+  }
+  static std::string markerAlone(const std::string& folder) {
+    return std::string("unzip ") + kInstaller + " -> " + folder + " [scenery/qiro.bgl]";
   }
 
   std::vector<std::string> events;
@@ -51,7 +60,8 @@ class InstallRunTest : public ::testing::Test {
   testing::RecordingWindow window{events};
   testing::FakeRegistry registry;
   testing::ScriptedUnzipLibrary library{events};
-  Tarvik_installer_main installer{window, registry, files, kInstaller};
+  testing::FakeWriteAccess access;
+  Tarvik_installer_main installer{window, registry, files, access, kInstaller};
 };
 
 TEST_F(InstallRunTest, UpdatesTickedFoldersInListOrderEachCompletelyBeforeTheNext) {
@@ -68,13 +78,14 @@ TEST_F(InstallRunTest, UpdatesTickedFoldersInListOrderEachCompletelyBeforeTheNex
               ElementsAre(std::string("test ") + kInstaller,
                           "normal c:\\addons\\a\\scenery\\area.bgl",
                           "normal c:\\addons\\a\\texture\\ground.bmp",
-                          std::string("unzip ") + kInstaller + " -> c:\\addons\\a",
+                          allButMarker("c:\\addons\\a"), markerAlone("c:\\addons\\a"),
                           "normal c:\\addons\\c\\scenery\\area.bgl",
                           "normal c:\\addons\\c\\scenery\\trvk_data.dat",
                           "normal c:\\addons\\c\\texture\\ground.bmp",
                           "delete c:\\addons\\c\\scenery\\trvk_data.dat",
-                          std::string("unzip ") + kInstaller + " -> c:\\addons\\c",
+                          allButMarker("c:\\addons\\c"), markerAlone("c:\\addons\\c"),
                           "message: Update installed successfully", "end"));
+  EXPECT_EQ(window.exitCode, exit_code::kUpdated);
   EXPECT_FALSE(fs::exists(root.path() / "c/addons/c/scenery/trvk_data.dat"));
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.messages[0].title, "tarvik_installer");
@@ -85,18 +96,23 @@ TEST_F(InstallRunTest, ExtractsWithFolderNamesKeptAndOverwriteOnAfterTestingTheP
   addFolder("a", true);
   addFolder("b", true);
   click();
-  ASSERT_EQ(library.calls.size(), 3u);
-  EXPECT_TRUE(library.calls[0].test);
+  std::vector<testing::RecordedCall> extractions;
   for (const auto& call : library.calls) {
     EXPECT_EQ(call.archive, kInstaller);
-    EXPECT_FALSE(call.listOnly);
-    EXPECT_EQ(call.includeCount, 0);
+    if (!call.test && !call.listOnly) extractions.push_back(call);
   }
-  for (std::size_t i = 1; i < 3; ++i) {
-    EXPECT_FALSE(library.calls[i].test);
-    EXPECT_TRUE(library.calls[i].keepFolders);
-    EXPECT_TRUE(library.calls[i].overwrite);
+  EXPECT_TRUE(library.calls.at(0).test);
+  EXPECT_EQ(std::count_if(library.calls.begin(), library.calls.end(),
+                          [](const auto& call) { return call.test; }),
+            1);
+  ASSERT_EQ(extractions.size(), 4u);
+  for (const auto& call : extractions) {
+    EXPECT_TRUE(call.keepFolders);
+    EXPECT_TRUE(call.overwrite);
   }
+  // Every member but the marker, then the marker alone.
+  EXPECT_THAT(extractions[0].includeNames, ElementsAre("scenery/area.bgl", "texture/ground.bmp"));
+  EXPECT_THAT(extractions[1].includeNames, ElementsAre("scenery/qiro.bgl"));
 }
 
 TEST_F(InstallRunTest, HidesTheSelectionAndYieldsBeforeAnyWork) {
@@ -118,12 +134,14 @@ TEST_F(InstallRunTest, ShowsEachLibraryTextInTheStatusLineAndEmptiesItAfterEachF
   addFolder("a", true);
   library.script = {{0, {"    testing: scenery/area.bgl   OK"}},
                     {0, {"  inflating: scenery\\area.bgl", "  inflating: texture\\ground.bmp"}}};
+  library.script.push_back({0, {"  inflating: scenery\\qiro.bgl"}});
   click();
   EXPECT_THAT(window.statusTexts,
-              ElementsAre("    testing: scenery\\area.bgl   OK", "", "  inflating: scenery\\area.bgl",
-                          "  inflating: texture\\ground.bmp", ""));
+              ElementsAre("    testing: scenery\\area.bgl   OK", "", "",
+                          "  inflating: scenery\\area.bgl", "  inflating: texture\\ground.bmp",
+                          "  inflating: scenery\\qiro.bgl", ""));
   // One yield after hiding, one per printed text, one after the folder.
-  EXPECT_EQ(window.yields, 1 + 3 + 1);
+  EXPECT_EQ(window.yields, 1 + 4 + 1);
 }
 
 TEST_F(InstallRunTest, TwoTickedEntriesForTheSameFolderProcessItTwice) {
@@ -133,9 +151,7 @@ TEST_F(InstallRunTest, TwoTickedEntriesForTheSameFolderProcessItTwice) {
   click();
   const auto log = changes();
   EXPECT_EQ(std::count(log.begin(), log.end(), "delete c:\\addons\\a\\scenery\\windmills.bgl"), 1);
-  EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                          [](const std::string& e) { return e.rfind("unzip ", 0) == 0; }),
-            2);
+  EXPECT_EQ(std::count(log.begin(), log.end(), markerAlone("c:\\addons\\a")), 2);
   EXPECT_TRUE(window.ended);
 }
 
@@ -179,13 +195,14 @@ TEST_F(InstallRunTest, UnreadablePayloadChangesNothingAndSaysWhy) {
   EXPECT_THAT(window.messages[0].text, HasSubstr("error: CRC error in scenery\\x.bgl"));
   EXPECT_THAT(window.messages[0].text, HasSubstr("Nothing was changed"));
   EXPECT_TRUE(fs::exists(root.path() / "c/addons/a/scenery/windmills.bgl"));
+  EXPECT_EQ(window.exitCode, exit_code::kPayloadUnreadable);
 }
 
 TEST_F(InstallRunTest, AFailedExtractionStopsTheRunThereAndNamesTheFolder) {
   addFolder("a", true);
   addFolder("b", true);
   addFolder("c", true);
-  library.script = {{0, {}}, {0, {}}, {50, {"error: cannot write texture/x.bmp: disk full"}}};
+  library.script = {{0, {}}, {0, {}}, {0, {}}, {50, {"error: cannot write texture/x.bmp: disk full"}}};
   click();
   const auto log = changes();
   EXPECT_EQ(log.back(), "end");
@@ -198,6 +215,9 @@ TEST_F(InstallRunTest, AFailedExtractionStopsTheRunThereAndNamesTheFolder) {
   EXPECT_TRUE(window.messages[0].warning);
   EXPECT_THAT(window.messages[0].text, HasSubstr("c:\\addons\\b"));
   EXPECT_THAT(window.messages[0].text, HasSubstr("disk full"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), markerAlone("c:\\addons\\b")), 0)
+      << "a folder whose update failed keeps its old marker";
+  EXPECT_EQ(window.exitCode, exit_code::kFolderFailed);
 }
 
 TEST_F(InstallRunTest, AMissingTextureFolderStopsWithTheRunTimeErrorReport) {
@@ -212,6 +232,7 @@ TEST_F(InstallRunTest, AMissingTextureFolderStopsWithTheRunTimeErrorReport) {
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.messages[0].text, "Run-time error '76':\n\nPath not found");
   EXPECT_TRUE(fs::exists(root.path() / "c/addons/a/scenery/windmills.bgl"));
+  EXPECT_EQ(window.exitCode, exit_code::kFolderFailed);
 }
 
 TEST_F(InstallRunTest, AMissingLibraryStopsBeforeAnyFolderIsTouched) {
@@ -225,6 +246,82 @@ TEST_F(InstallRunTest, AMissingLibraryStopsBeforeAnyFolderIsTouched) {
   click();
   EXPECT_THAT(changes(), ElementsAre("warning", "end"));
   EXPECT_EQ(window.messages.at(0).text, "Run-time error '48':\n\nFile not found: tarvik_unzip.dll");
+}
+
+TEST_F(InstallRunTest, CancelAtAFailedCheckEndsTheProgramBeforeAnyFolderIsTouched) {
+  addFolder("a", true);
+  addFolder("b", true);
+  root.write("c/addons/b/scenery/windmills.bgl", "old");
+  access.heldFiles = {"c:\\addons\\b\\scenery\\area.bgl"};
+  window.retryAnswers = {RetryAnswer::kCancel};
+  click();
+  EXPECT_THAT(changes(), ElementsAre(std::string("test ") + kInstaller, "question", "end"));
+  ASSERT_EQ(window.questions.size(), 1u);
+  EXPECT_THAT(window.questions[0].first, HasSubstr("c:\\addons\\b\\scenery\\area.bgl"));
+  EXPECT_FALSE(window.questions[0].second);
+  EXPECT_EQ(window.exitCode, exit_code::kCancelled);
+  EXPECT_TRUE(fs::exists(root.path() / "c/addons/b/scenery/windmills.bgl"));
+}
+
+TEST_F(InstallRunTest, RetryChecksAgainAndGoesOnOnceTheFileIsFree) {
+  addFolder("a", true);
+  access.heldFiles = {"c:\\addons\\a\\scenery\\area.bgl"};
+  window.retryAnswers = {RetryAnswer::kRetry, RetryAnswer::kRetry};
+  // The program holding the file lets go while the second question is up.
+  window.whileAsked = [this] {
+    if (window.questions.size() == 2) access.heldFiles.clear();
+  };
+  click();
+  EXPECT_EQ(window.questions.size(), 2u);
+  EXPECT_THAT(changes(), ::testing::Contains(markerAlone("c:\\addons\\a")));
+  EXPECT_EQ(window.exitCode, exit_code::kUpdated);
+}
+
+TEST_F(InstallRunTest, AProtectedFolderCanBeHandedToAnInstanceWithAdministratorRights) {
+  addFolder("a", true);
+  access.deniedPaths = {"c:\\addons\\a\\texture"};
+  access.restartSucceeds = false;  // the user declines Windows' question the first time
+  window.retryAnswers = {RetryAnswer::kRunAsAdministrator, RetryAnswer::kRunAsAdministrator};
+  click();
+  // Declined twice, then cancelled.
+  ASSERT_EQ(window.questions.size(), 3u);
+  EXPECT_TRUE(window.questions[0].second);
+  EXPECT_EQ(access.restarts, 2);
+  EXPECT_THAT(changes(), ElementsAre(std::string("test ") + kInstaller, "question", "question",
+                                     "question", "end"));
+  EXPECT_EQ(window.exitCode, exit_code::kCancelled);
+
+  access.restartSucceeds = true;
+  testing::RecordingWindow second{events};
+  testing::addCandidate(second, "c:\\addons\\a", true);
+  second.retryAnswers = {RetryAnswer::kRunAsAdministrator};
+  Tarvik_installer_main again{second, registry, files, access, kInstaller};
+  runHandler(second, [&again] { again.Command1_Click(); });
+  EXPECT_EQ(second.exitCode, exit_code::kRestartedAsAdministrator);
+  EXPECT_TRUE(second.messages.empty());
+}
+
+TEST_F(InstallRunTest, StagingFilesOfAnInterruptedRunAreRemovedBeforeTheFolderIsExtracted) {
+  addFolder("a", true);
+  root.write("c/addons/a/texture/~tvk0badf00d.tmp", "half a file");
+  root.write("c/addons/a/texture/~tvk notes.tmp", "the user's");
+  click();
+  const auto log = changes();
+  const auto removed = std::find(log.begin(), log.end(),
+                                 "delete c:\\addons\\a\\texture\\~tvk0badf00d.tmp");
+  ASSERT_NE(removed, log.end());
+  EXPECT_LT(removed - log.begin(),
+            std::find(log.begin(), log.end(), allButMarker("c:\\addons\\a")) - log.begin());
+  EXPECT_TRUE(fs::exists(root.path() / "c/addons/a/texture/~tvk notes.tmp"));
+  EXPECT_EQ(window.exitCode, exit_code::kUpdated);
+}
+
+TEST_F(InstallRunTest, AFailureOfTheMarkerAloneStillFailsTheFolder) {
+  addFolder("a", true);
+  library.script = {{0, {}}, {0, {}}, {50, {"error: cannot write scenery/qiro.bgl"}}};
+  click();
+  EXPECT_EQ(window.exitCode, exit_code::kFolderFailed);
+  EXPECT_TRUE(window.messages.at(0).warning);
 }
 
 }  // namespace

@@ -9,7 +9,27 @@ namespace {
 ScriptedUnzipLibrary* active = nullptr;
 std::vector<std::string>* activeEvents = nullptr;
 
-int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** /*includeNames*/,
+std::string eventOf(const RecordedCall& call) {
+  if (call.test) return "test " + call.archive;
+  if (call.listOnly) return "directory " + call.archive;
+  std::string event = "unzip " + call.archive + " -> " + call.folder;
+  if (call.includeNames.size() == 1) event += " [" + call.includeNames[0] + "]";
+  if (call.includeNames.size() > 1)
+    event += " [" + std::to_string(call.includeNames.size()) + " names]";
+  return event;
+}
+
+void listMembers(const std::vector<std::pair<std::string, uint32_t>>& members,
+                 const USERFUNCTIONS& callbacks) {
+  for (const auto& [name, size] : members) {
+    std::string text = name;
+    char method[] = "Defl:N";
+    callbacks.SendApplicationMessage(size, size / 2, 50, 1, 26, 2002, 9, 49, 0, text.data(),
+                                     method, 0, ' ');
+  }
+}
+
+int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** includeNames,
                                     int /*excludeCount*/, char** /*excludeNames*/, DCL* dcl,
                                     USERFUNCTIONS* callbacks) {
   RecordedCall call;
@@ -18,11 +38,15 @@ int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** /*includeNames*/,
   call.keepFolders = dcl->ndflag != 0;
   call.overwrite = dcl->noflag != 0;
   call.includeCount = includeCount;
+  for (int i = 0; i < includeCount; ++i) call.includeNames.emplace_back(includeNames[i]);
   call.archive = dcl->lpszZipFN;
   call.folder = dcl->lpszExtractDir;
   active->calls.push_back(call);
-  activeEvents->push_back(call.test ? "test " + call.archive
-                                    : "unzip " + call.archive + " -> " + call.folder);
+  activeEvents->push_back(eventOf(call));
+  if (call.listOnly) {
+    listMembers(active->members, *callbacks);
+    return 0;
+  }
 
   ScriptedCall scripted;
   if (active->script.empty()) {

@@ -40,10 +40,22 @@ void RecordingWindow::showWarning(const std::string& text, const std::string& ti
   events_.push_back("warning");
 }
 
+RetryAnswer RecordingWindow::askRetry(const std::string& text, const std::string& /*title*/,
+                                      bool offerAdministrator) {
+  questions.emplace_back(text, offerAdministrator);
+  events_.push_back("question");
+  if (whileAsked) whileAsked();
+  if (retryAnswers.empty()) return RetryAnswer::kCancel;
+  const RetryAnswer answer = retryAnswers.front();
+  retryAnswers.pop_front();
+  return answer;
+}
+
 void RecordingWindow::showFolderPicker() { ++pickerOpened; }
 
-void RecordingWindow::endProgram() {
+void RecordingWindow::endProgram(int code) {
   ended = true;
+  exitCode = code;
   events_.push_back("end");
 }
 

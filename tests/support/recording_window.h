@@ -2,6 +2,8 @@
 // A window that records what the installer's behaviour does to it: visibility, captions, yields,
 // message boxes and the end of the program, in one event log that other doubles may share.
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,8 +24,10 @@ class RecordingWindow : public WindowControls {
   void yield() override;
   void showMessage(const std::string& text, const std::string& title) override;
   void showWarning(const std::string& text, const std::string& title) override;
+  RetryAnswer askRetry(const std::string& text, const std::string& title,
+                       bool offerAdministrator) override;
   void showFolderPicker() override;
-  void endProgram() override;
+  void endProgram(int exitCode) override;
 
   bool visible(ControlId control) const { return visible_.at(control); }
   std::string caption(ControlId control) const;
@@ -40,6 +44,13 @@ class RecordingWindow : public WindowControls {
   int yields = 0;
   int pickerOpened = 0;
   bool ended = false;
+  int exitCode = -1;
+  // The answers askRetry gives, in turn; Cancel when none is left.
+  std::deque<RetryAnswer> retryAnswers;
+  // The questions askRetry was asked, with whether it offered administrator rights.
+  std::vector<std::pair<std::string, bool>> questions;
+  // Runs while a question is up, before its answer is given.
+  std::function<void()> whileAsked;
   // Every caption Label9 received, in order.
   std::vector<std::string> statusTexts;
 

@@ -28,7 +28,7 @@ class CountingTarget : public UnzipCallbackTarget {
  public:
   int entries = 0;
   void AddListedEntry(const std::string&, const std::string&, double, int32_t, int32_t, bool,
-                      int32_t, const std::string&) override {
+                      int32_t, const std::string&, uint32_t) override {
     ++entries;
   }
   void RaiseOverwritePrompt(const std::string&, int32_t&) override {}

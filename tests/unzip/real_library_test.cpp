@@ -90,6 +90,7 @@ TEST_F(RealLibraryTest, ListsTheArchivesMembers) {
   EXPECT_EQ(component.Filename(7), "readme.txt");
   EXPECT_EQ(component.FileDirectory(7), "docs");
   EXPECT_EQ(component.FileSize(7), 25);  // the compressed size
+  EXPECT_EQ(component.FileUnpackedSize(7), 34u);
   EXPECT_EQ(component.FileCompressionRatio(7), 26);  // 9 bytes saved of 34
   EXPECT_EQ(component.FileCRC(7), static_cast<int32_t>(0xECD3E6D1u));
   EXPECT_FALSE(component.FileEncrypted(7));

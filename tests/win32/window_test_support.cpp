@@ -15,7 +15,11 @@ WindowServices Recorder::services() {
       [this](HWND, const std::wstring& text, const std::wstring& title, UINT style) {
         messages.push_back({text, title, style});
       },
-      [this] { ++programEnds; },
+      [](HWND, const std::wstring&, const std::wstring&, bool) { return RetryAnswer::kCancel; },
+      [this](int code) {
+        ++programEnds;
+        exitCode = code;
+      },
   };
 }
 
@@ -41,9 +45,10 @@ LiveInstallerWindow::LiveInstallerWindow() {
   registry.setString(kFs2000Key, "path", path("fs2000"));
 
   files = makeWin32FileSystem();
+  access = makeWin32WriteAccess();
   window = std::make_unique<MainWindow>(recorder.services());
   // No archive can be read from a file that is not there.
-  installer = std::make_unique<Tarvik_installer_main>(*window, registry, *files,
+  installer = std::make_unique<Tarvik_installer_main>(*window, registry, *files, *access,
                                                       path("missing\\tarvik_installer.exe"));
   window->attach(*installer);
   runHandler(*window, [this] { installer->Form_Load(); });

@@ -25,6 +25,7 @@ struct RecordedMessage {
 struct Recorder {
   std::vector<RecordedMessage> messages;
   int programEnds = 0;
+  int exitCode = -1;
   WindowServices services();
 };
 
@@ -49,6 +50,7 @@ class LiveInstallerWindow {
   TempFolder temp;
   FakeRegistry registry;
   std::unique_ptr<FileSystem> files;
+  std::unique_ptr<WriteAccess> access;
   std::unique_ptr<MainWindow> window;
   std::unique_ptr<Tarvik_installer_main> installer;
 };

@@ -1,0 +1,24 @@
+#pragma once
+// The files of the installer's archive, as the update writes them into an add-on folder.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "unzip/unzip_component.h"
+
+namespace tarvik {
+
+struct PayloadFile {
+  std::string folder;  // the sub-folder it lands in: "scenery" or "texture"
+  std::string name;    // its file name
+  uint64_t size = 0;   // bytes once extracted
+};
+
+// The files of the archive that pakket has listed (Directory), in archive order.
+std::vector<PayloadFile> payloadFiles(const cUnzip& pakket);
+
+// The same name, in the letters that Windows' file names match without regard to case.
+std::string foldedName(std::string name);
+
+}  // namespace tarvik

@@ -1,0 +1,48 @@
+#include "app/space_needed.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "unziplib/tarvik_unzip.h"
+
+namespace tarvik {
+
+uint64_t allocatedBytes(uint64_t size, uint64_t clusterBytes) {
+  if (clusterBytes == 0) return size;
+  return (size + clusterBytes - 1) / clusterBytes * clusterBytes;
+}
+
+uint64_t folderGrowth(const std::vector<PayloadFile>& payload, const ExistingSizes& existing,
+                      uint64_t clusterBytes) {
+  uint64_t growth = 0;
+  for (const PayloadFile& file : payload) {
+    const auto old = existing.find(foldedName(file.folder + "\\" + file.name));
+    const uint64_t before = old == existing.end() ? 0 : allocatedBytes(old->second, clusterBytes);
+    const uint64_t after = allocatedBytes(file.size, clusterBytes);
+    if (after > before) growth += after - before;
+  }
+  return growth;
+}
+
+uint64_t stagingAllowance(const std::vector<PayloadFile>& payload, uint64_t clusterBytes) {
+  std::vector<uint64_t> sizes;
+  for (const PayloadFile& file : payload) sizes.push_back(allocatedBytes(file.size, clusterBytes));
+  const std::size_t staged = std::min<std::size_t>(TARVIK_UNZIP_MAX_STAGED, sizes.size());
+  std::partial_sort(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(staged),
+                    sizes.end(), std::greater<>());
+  uint64_t allowance = 0;
+  for (std::size_t i = 0; i < staged; ++i) allowance += sizes[i];
+  return allowance;
+}
+
+std::string describeBytes(uint64_t bytes) {
+  std::string digits = std::to_string(bytes);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+    digits.insert(static_cast<std::size_t>(i), ",");
+  char megabytes[32];
+  std::snprintf(megabytes, sizeof megabytes, "%.1f MB", static_cast<double>(bytes) / 1048576.0);
+  return std::string(megabytes) + " (" + digits + " bytes)";
+}
+
+}  // namespace tarvik

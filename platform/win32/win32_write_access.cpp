@@ -1,0 +1,152 @@
+// What the installer asks Windows before an update: free space, files held open by other
+// programs (named through the Restart Manager), folders this process may not write, and a new
+// start with administrator rights.
+
+#include <windows.h>
+#include <restartmanager.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/program.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_platform.h"
+
+namespace tarvik {
+namespace {
+
+Access accessAfterFailure() {
+  switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return Access::kInUse;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return Access::kMissing;
+    default:
+      return Access::kDenied;
+  }
+}
+
+// A Restart Manager session, ended when it goes.
+class RestartManagerSession {
+ public:
+  RestartManagerSession() {
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    started_ = RmStartSession(&handle_, 0, key) == ERROR_SUCCESS;
+  }
+  ~RestartManagerSession() {
+    if (started_) RmEndSession(handle_);
+  }
+  RestartManagerSession(const RestartManagerSession&) = delete;
+  RestartManagerSession& operator=(const RestartManagerSession&) = delete;
+
+  // The programs that hold the files; empty when the system cannot tell.
+  std::vector<std::string> programsUsing(const std::vector<std::wstring>& files) {
+    if (!started_ || files.empty()) return {};
+    std::vector<LPCWSTR> names;
+    for (const std::wstring& file : files) names.push_back(file.c_str());
+    if (RmRegisterResources(handle_, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0,
+                            nullptr) != ERROR_SUCCESS)
+      return {};
+    std::vector<RM_PROCESS_INFO> found(16);
+    UINT needed = 0;
+    UINT count = static_cast<UINT>(found.size());
+    DWORD reasons = 0;
+    DWORD result = RmGetList(handle_, &needed, &count, found.data(), &reasons);
+    if (result == ERROR_MORE_DATA) {
+      found.resize(needed);
+      count = needed;
+      result = RmGetList(handle_, &needed, &count, found.data(), &reasons);
+    }
+    if (result != ERROR_SUCCESS) return {};
+    std::vector<std::string> programs;
+    for (UINT i = 0; i < count && i < found.size(); ++i) {
+      const std::string name = narrow(found[i].strAppName);
+      if (!name.empty()) programs.push_back(name);
+    }
+    return programs;
+  }
+
+ private:
+  DWORD handle_ = 0;
+  bool started_ = false;
+};
+
+class Win32WriteAccess : public WriteAccess {
+ public:
+  std::string volumeOf(const std::string& path) override {
+    wchar_t volume[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(widen(path).c_str(), volume, MAX_PATH)) return path.substr(0, 3);
+    return narrow(volume);
+  }
+
+  std::optional<VolumeSpace> space(const std::string& volume) override {
+    const std::wstring root = widen(volume);
+    ULARGE_INTEGER freeForCaller{};
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD clusters = 0;
+    if (!GetDiskFreeSpaceExW(root.c_str(), &freeForCaller, nullptr, nullptr)) return std::nullopt;
+    VolumeSpace space;
+    space.freeBytes = freeForCaller.QuadPart;
+    space.clusterBytes = 4096;  // the usual unit, where the system does not say
+    if (GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                          &clusters) &&
+        sectorsPerCluster * bytesPerSector > 0)
+      space.clusterBytes = static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector;
+    return space;
+  }
+
+  Access canChange(const std::string& file, bool replaceOrDelete) override {
+    // Attribute access is granted whatever other programs share; replacing and deleting need
+    // DELETE, which a program that holds the file without FILE_SHARE_DELETE refuses.
+    const DWORD access = FILE_WRITE_ATTRIBUTES | (replaceOrDelete ? DELETE : 0);
+    const FileHandle handle(CreateFileW(widen(file).c_str(), access,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
+    return handle.valid() ? Access::kAllowed : accessAfterFailure();
+  }
+
+  Access canCreateIn(const std::string& folder) override {
+    std::string probe = folder;
+    if (probe.empty() || probe.back() != '\\') probe += '\\';
+    probe += "~tvk-write-check.tmp";
+    const FileHandle handle(CreateFileW(widen(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY |
+                                                        FILE_FLAG_DELETE_ON_CLOSE,
+                                        nullptr));
+    if (handle.valid()) return Access::kAllowed;
+    // A probe left by a killed check is still a file this process could create there.
+    if (GetLastError() == ERROR_FILE_EXISTS) return Access::kAllowed;
+    return accessAfterFailure();
+  }
+
+  std::vector<std::string> programsUsing(const std::vector<std::string>& files) override {
+    std::vector<std::wstring> wide;
+    for (const std::string& file : files) wide.push_back(widen(file));
+    RestartManagerSession session;
+    return session.programsUsing(wide);
+  }
+
+  bool restartAsAdministrator() override {
+    const std::wstring program = widen(executablePath());
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof start;
+    start.fMask = SEE_MASK_NOASYNC;
+    start.lpVerb = L"runas";
+    start.lpFile = program.c_str();
+    start.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&start) != FALSE;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<WriteAccess> makeWin32WriteAccess() { return std::make_unique<Win32WriteAccess>(); }
+
+}  // namespace tarvik

@@ -1,0 +1,49 @@
+#include "tests/support/fake_write_access.h"
+
+#include <cctype>
+
+namespace tarvik::testing {
+namespace {
+
+std::string folded(std::string path) {
+  for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+bool contains(const std::set<std::string>& paths, const std::string& path) {
+  for (const std::string& listed : paths)
+    if (folded(listed) == folded(path)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string FakeWriteAccess::volumeOf(const std::string& path) { return path.substr(0, 3); }
+
+std::optional<VolumeSpace> FakeWriteAccess::space(const std::string& volume) {
+  const auto found = spaces.find(volume);
+  if (found != spaces.end()) return found->second;
+  return VolumeSpace{uint64_t{1} << 40, 4096};
+}
+
+Access FakeWriteAccess::canChange(const std::string& file, bool replaceOrDelete) {
+  if (contains(deniedPaths, file)) return Access::kDenied;
+  if (replaceOrDelete && contains(heldFiles, file)) return Access::kInUse;
+  return Access::kAllowed;
+}
+
+Access FakeWriteAccess::canCreateIn(const std::string& folder) {
+  return contains(deniedPaths, folder) ? Access::kDenied : Access::kAllowed;
+}
+
+std::vector<std::string> FakeWriteAccess::programsUsing(const std::vector<std::string>&) {
+  return holders;
+}
+
+bool FakeWriteAccess::restartAsAdministrator() {
+  ++restarts;
+  return restartSucceeds;
+}
+
+}  // namespace tarvik::testing
