@@ -75,6 +75,20 @@ class RestartManagerSession {
   bool started_ = false;
 };
 
+// Creates a file in the folder and deletes it again at once.
+Access createProbeIn(const std::string& folder) {
+  std::string probe = folder;
+  if (probe.empty() || probe.back() != '\\') probe += '\\';
+  probe += "~tvk-write-check.tmp";
+  const FileHandle handle(CreateFileW(widen(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                      CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                      nullptr));
+  // A probe that a killed check left there is a file this process could create there.
+  if (handle.valid() || GetLastError() == ERROR_FILE_EXISTS) return Access::kAllowed;
+  return accessAfterFailure();
+}
+
 class Win32WriteAccess : public WriteAccess {
  public:
   std::string volumeOf(const std::string& path) override {
@@ -113,17 +127,19 @@ class Win32WriteAccess : public WriteAccess {
   }
 
   Access canCreateIn(const std::string& folder) override {
-    std::string probe = folder;
-    if (probe.empty() || probe.back() != '\\') probe += '\\';
-    probe += "~tvk-write-check.tmp";
-    const FileHandle handle(CreateFileW(widen(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY |
-                                                        FILE_FLAG_DELETE_ON_CLOSE,
-                                        nullptr));
-    if (handle.valid()) return Access::kAllowed;
-    // A probe left by a killed check is still a file this process could create there.
-    if (GetLastError() == ERROR_FILE_EXISTS) return Access::kAllowed;
-    return accessAfterFailure();
+    // Only a file really created shows every kind of protection (a folder's rights, read-only
+    // media, a folder even the system may not change); the folder's times are put back after.
+    const FileHandle folderHandle(CreateFileW(
+        widen(folder).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folderHandle.valid()) return accessAfterFailure();
+    FILETIME accessed{};
+    FILETIME written{};
+    GetFileTime(folderHandle.get(), nullptr, &accessed, &written);
+    const Access access = createProbeIn(folder);
+    SetFileTime(folderHandle.get(), nullptr, &accessed, &written);
+    return access;
   }
 
   std::vector<std::string> programsUsing(const std::vector<std::string>& files) override {

@@ -229,7 +229,10 @@ def snapshot(prefix):
                     items[relative] = Item("link", 0, status.st_mtime_ns, status.st_mode, xattrs,
                                            os.readlink(path))
                 elif path.is_dir():
-                    items[relative] = Item("dir", 0, status.st_mtime_ns, status.st_mode, xattrs, "")
+                    # The installer's checks create a file in a folder and put the folder's time
+                    # back, to the 100 ns that Windows keeps.
+                    items[relative] = Item("dir", 0, status.st_mtime_ns // 100, status.st_mode,
+                                           xattrs, "")
                 else:
                     items[relative] = Item("file", status.st_size, status.st_mtime_ns,
                                            status.st_mode, xattrs, file_digest(path))
