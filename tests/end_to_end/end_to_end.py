@@ -211,9 +211,9 @@ def file_digest(path):
 
 
 def snapshot(prefix):
-    """Paths, kinds, sizes, mtimes, modes, extended attributes and contents of both drives."""
+    """Paths, kinds, sizes, mtimes, modes, extended attributes and contents of the drives."""
     items = {}
-    for drive in ("drive_c", "drive_d"):
+    for drive in ("drive_c", "drive_d", "drive_e"):
         for folder, dirs, files in os.walk(prefix / drive):
             relative_folder = os.path.relpath(folder, prefix)
             dirs[:] = [d for d in dirs if not ignored(f"{relative_folder}/{d}")]
@@ -277,7 +277,7 @@ def place_package(env, prefix, folder, exe_name="tarvik_installer.exe", library=
 
 def windows_path(relative):
     drive, rest = relative.split("/", 1)
-    letter = {"drive_c": "C:", "drive_d": "D:"}[drive]
+    letter = {"drive_c": "C:", "drive_d": "D:", "drive_e": "E:"}[drive]
     return letter + "\\" + rest.replace("/", "\\")
 
 
@@ -394,6 +394,68 @@ def read_message(env, prefix):
     return result.stdout.replace("\\n", "\n")
 
 
+def window_gone(window):
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                             "^" + MESSAGE_TITLE + "$"], capture_output=True, text=True)
+    return window not in result.stdout.split()
+
+
+class Session:
+    """One start of the installer in a case's prefix, driven by keys as a user would."""
+
+    def __init__(self, env, name, prefix, exe, start_folder):
+        self.env, self.name, self.prefix = env, name, prefix
+        self.process = subprocess.Popen([WINE, exe], cwd=prefix / start_folder,
+                                        env=env.wine_env(prefix), stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        self.window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
+        if not self.window:
+            self.close()
+            screenshot(env, f"{name}-no-window")
+            raise Failure("the installer's window did not appear")
+        run_quiet(["xdotool", "mousemove", "0", "0"])  # no tooltip over the list
+        time.sleep(1.5)  # let it paint
+
+    def press_install(self):
+        run_quiet(["xdotool", "key", "--window", self.window, "Return"])
+
+    def wait_box(self, shot, after=None, timeout=300):
+        """The next box titled like the program (a message or a question), once the box
+        `after` is gone, with its texts."""
+        deadline = time.monotonic() + timeout
+        while after and not window_gone(after) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        box = find_window("^" + MESSAGE_TITLE + "$", max(1, deadline - time.monotonic()))
+        if not box:
+            screenshot(self.env, f"{self.name}-no-message")
+            raise Failure(f"no message box appeared within {timeout} s")
+        self.box_seen_at = time.monotonic()
+        time.sleep(0.5)
+        screenshot(self.env, f"{self.name}-{shot}")
+        return box, read_message(self.env, self.prefix)
+
+    def answer(self, box, key):
+        run_quiet(["xdotool", "key", "--window", box, key])
+
+    def exit_code(self):
+        try:
+            return self.process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            screenshot(self.env, f"{self.name}-still-running")
+            raise Failure("the installer did not end within 30 s of the last answer")
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
+
+
 @dataclass
 class RunResult:
     message: str
@@ -402,41 +464,17 @@ class RunResult:
 
 
 def run_installer(env, name, prefix, setup_info, during_shot):
-    process = subprocess.Popen([WINE, setup_info.exe], cwd=prefix / setup_info.start_folder,
-                               env=env.wine_env(prefix), stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
-    try:
-        window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
-        if not window:
-            screenshot(env, f"{name}-no-window")
-            raise Failure("the installer's window did not appear")
-        run_quiet(["xdotool", "mousemove", "0", "0"])  # no tooltip over the list
-        time.sleep(1.5)  # let it paint
+    with Session(env, name, prefix, setup_info.exe, setup_info.start_folder) as session:
         screenshot(env, f"{name}-1-window")
         start = time.monotonic()
-        run_quiet(["xdotool", "key", "--window", window, "Return"])
+        session.press_install()
         if during_shot:
             time.sleep(0.4)
             screenshot(env, f"{name}-2-during")
-        box = find_window("^" + MESSAGE_TITLE + "$", 300)
-        seconds = time.monotonic() - start
-        if not box:
-            screenshot(env, f"{name}-no-message")
-            raise Failure("no message box appeared within 300 s of pressing Enter")
-        time.sleep(0.5)
-        screenshot(env, f"{name}-3-message")
-        message = read_message(env, prefix)
-        run_quiet(["xdotool", "key", "--window", box, "Return"])
-        try:
-            exit_code = process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            screenshot(env, f"{name}-still-running")
-            raise Failure("the installer did not end within 30 s of the message's dismissal")
-        return RunResult(message, seconds, exit_code)
-    finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
+        box, message = session.wait_box("3-message")
+        seconds = session.box_seen_at - start
+        session.answer(box, "Return")
+        return RunResult(message, seconds, session.exit_code())
 
 
 # --- Checking the outcome ------------------------------------------------------------------
@@ -592,6 +630,211 @@ def run_case(env, name):
     print(f"case {name}: passed")
 
 
+# --- Faults: a held file, a protected folder, a full volume, a killed run ------------------
+
+class Skipped(Exception):
+    """The fault cannot be made on this machine; the case says so and why."""
+
+
+SKIPPED = 77  # CTest reports the case as skipped (SKIP_RETURN_CODE)
+RELEASE = "release-hold"
+
+
+def as_windows(unix_path):
+    """A Unix path as Wine's Z: drive shows it."""
+    return "Z:" + str(unix_path).replace("/", "\\")
+
+
+def expect_texts(problems, what, message, texts):
+    """Folder paths appear as the scan lists them, in lower case."""
+    for text in texts:
+        if text.lower() not in message.lower():
+            problems.append(f"{what} does not say {text!r}; it says {message!r}")
+
+
+def expect_code(problems, what, code, expected):
+    if code != expected:
+        problems.append(f"{what}: exit code {code}, expected {expected}")
+
+
+def cancel_changes_nothing(env, name, prefix, exe, start, texts, problems):
+    """Starts the installer, expects the question with its texts, cancels it and checks that
+    the prefix is as it was."""
+    before = snapshot(prefix)
+    with Session(env, name, prefix, exe, start) as session:
+        session.press_install()
+        box, question = session.wait_box("1-question")
+        expect_texts(problems, "the question", question, texts)
+        session.answer(box, "Escape")
+        expect_code(problems, "after Cancel", session.exit_code(), 2)
+    problems += Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
+    return before
+
+
+def update_completes(env, name, prefix, exe, start, before, updated, problems, release=None):
+    """Starts the installer and presses the button without ticking anything; with release, a
+    question comes first, release() mends its cause and Retry goes on. Every ticked folder and
+    updated ends as the archive has it."""
+    with Session(env, name, prefix, exe, start) as session:
+        session.press_install()
+        box = None
+        if release:
+            box, _ = session.wait_box("2-question")
+            release()
+            session.answer(box, "Return")  # Retry, the default button
+        box, message = session.wait_box("3-message", after=box)
+        expect_texts(problems, "the final message", message, [SUCCESS])
+        session.answer(box, "Return")
+        expect_code(problems, "after the update", session.exit_code(), 0)
+    stop_wineserver(env, prefix)
+    problems += Checker(env, prefix, before, snapshot(prefix),
+                        Expectation([], updated=TICKED + updated)).run()
+
+
+def fault_file_in_use(env, name, case_root, prefix):
+    """FS2002's marker file held open without sharing, as a running simulator does: Cancel
+    changes nothing; Retry once the holder lets go updates every ticked folder."""
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    exe, start = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
+    held = windows_path(FS2002_TARVIK + "/scenery/qiro.bgl")
+    release = case_root / RELEASE
+    holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_file.exe"), held,
+                               as_windows(release)], env=env.wine_env(prefix),
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    problems = []
+    try:
+        if holder.stdout.readline().strip() != "holding":
+            raise Failure("the helper could not hold " + held)
+        before = cancel_changes_nothing(env, name, prefix, exe, start,
+                                        ["another program is using", held, "Retry"], problems)
+
+        def let_go():
+            release.touch()
+            holder.wait(timeout=30)
+        update_completes(env, name, prefix, exe, start, before, [], problems, release=let_go)
+    finally:
+        release.touch()
+        if holder.poll() is None:
+            holder.kill()
+        holder.wait()
+    return problems
+
+
+def fault_protected_folder(env, name, case_root, prefix):
+    """FS2002's scenery folder is one that even root cannot change: the question offers
+    administrator rights, and Cancel changes nothing."""
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    folder = prefix / FS2002_TARVIK / "scenery"
+    result = subprocess.run(["chattr", "+i", str(folder)], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    problems = []
+    try:
+        cancel_changes_nothing(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
+                               "drive_c/Tarvik Update",
+                               ["may not change", windows_path(FS2002_TARVIK + "/scenery"),
+                                "administrator rights", "Run as administrator"], problems)
+    finally:
+        subprocess.run(["chattr", "-i", str(folder)])
+    return problems
+
+
+def fault_small_volume(env, name, case_root, prefix):
+    """A Tarvik folder on drive E:, a volume too small for the update: nothing changes and the
+    question names the drive with the bytes needed and free; once the volume has grown, a new
+    run updates every folder."""
+    volume = prefix / "drive_e"
+    volume.mkdir()
+    result = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=24m", "tmpfs", str(volume)],
+                            capture_output=True, text=True)
+    if result.returncode != 0:
+        volume.rmdir()
+        raise Skipped(f"a small volume cannot be mounted here: {result.stderr.strip()}")
+    problems = []
+    try:
+        shutil.copytree(prefix / FS2000_TARVIK, volume / "Tarvik", symlinks=True)
+        (prefix / "dosdevices/e:").symlink_to("../drive_e")
+        append_cfg_lines(prefix, "FS2000", ["[Area.007]", "Title=Tarvik (E:)",
+                                            "Local=E:\\Tarvik", "Layer=7", "Active=TRUE"])
+        place_package(env, prefix, "drive_c/Tarvik Update")
+        exe, start = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
+        before = cancel_changes_nothing(env, name, prefix, exe, start,
+                                        ["drive E: does not have enough free space",
+                                         "Needed: ", "Free: "], problems)
+        run_checked(["mount", "-o", "remount,size=256m", str(volume)])
+        update_completes(env, name, prefix, exe, start, before, ["drive_e/Tarvik"], problems)
+    finally:
+        stop_wineserver(env, prefix)
+        subprocess.run(["umount", "-l", str(volume)])
+    return problems
+
+
+def staging_files(folder):
+    return [path for path in folder.rglob("~tvk*.tmp") if re.fullmatch(
+        r"~tvk[0-9a-fA-F]{8}\.tmp", path.name)]
+
+
+def fault_killed_run(env, name, case_root, prefix):
+    """The installer is killed while it extracts into the first folder: that folder keeps its
+    old version mark, the next run offers it ticked and completes it, and no staging file is
+    left; a file of the user's with a similar name stays."""
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    exe, start = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
+    first = prefix / FS2000_TARVIK
+    (first / "texture/~tvk notes.tmp").write_bytes(b"the user's own notes")
+    before = snapshot(prefix)
+    problems = []
+    with Session(env, name, prefix, exe, start) as session:
+        session.press_install()
+        deadline = time.monotonic() + 120
+        while not staging_files(first) and time.monotonic() < deadline:
+            time.sleep(0.005)
+        session.close()  # SIGKILL, in the middle of the first folder
+    stop_wineserver(env, prefix)
+    if (first / "scenery/qiro.bgl").stat().st_size != 1071681:
+        problems.append("the killed folder's marker is no longer that of version 2.0")
+    # A leftover of our own, whether or not the kill left one.
+    (first / "texture/~tvk0badf00d.tmp").write_bytes(b"half a file")
+    update_completes(env, name, prefix, exe, start, before, [], problems)
+    problems += [f"a staging file was left: {path}" for path in staging_files(prefix)]
+    return problems
+
+
+FAULTS = {
+    "file_in_use": fault_file_in_use,
+    "protected_folder": fault_protected_folder,
+    "small_volume": fault_small_volume,
+    "killed_run": fault_killed_run,
+}
+
+
+def run_fault(env, name):
+    case_root = env.work / "cases" / name
+    prefix = case_root / "prefix"
+    if case_root.exists():
+        stop_wineserver(env, prefix)
+        shutil.rmtree(case_root)
+    case_root.mkdir(parents=True)
+    run_checked(["cp", "-a", str(env.base), str(prefix)])
+    env.ensure_display()
+    try:
+        problems = FAULTS[name](env, name, case_root, prefix)
+    except Skipped as skipped:
+        print(f"case {name}: skipped: {skipped}")
+        shutil.rmtree(case_root, ignore_errors=True)
+        return SKIPPED
+    finally:
+        stop_wineserver(env, prefix)
+    for problem in problems:
+        print(f"problem: {problem}")
+    if problems:
+        raise Failure(f"case {name}: {len(problems)} problems (prefix kept in {prefix})")
+    if not env.keep:
+        shutil.rmtree(case_root)
+    print(f"case {name}: passed")
+    return 0
+
+
 # --- The demo ------------------------------------------------------------------------------
 
 def run_has_started(env, prefix):
@@ -696,7 +939,7 @@ def main():
                         help="run on $DISPLAY instead of a private Xvfb display")
     args = parser.parse_args()
     if args.command == "list":
-        print("\n".join(CASES))
+        print("\n".join(list(CASES) + list(FAULTS)))
         return 0
     env = Environment(args)
     try:
@@ -707,18 +950,21 @@ def main():
         if args.command in ("setup", "all"):
             setup(env)
         if args.command == "case":
+            if args.name in FAULTS:
+                return run_fault(env, args.name)
             if args.name not in CASES:
-                parser.error(f"no case {args.name!r}; cases: {', '.join(CASES)}")
+                names = ", ".join(list(CASES) + list(FAULTS))
+                parser.error(f"no case {args.name!r}; cases: {names}")
             run_case(env, args.name)
         if args.command == "all":
             failed = []
-            for name in CASES:
+            for name in list(CASES) + list(FAULTS):
                 try:
-                    run_case(env, name)
+                    run_fault(env, name) if name in FAULTS else run_case(env, name)
                 except Failure as failure:
                     print(f"FAILED: {failure}")
                     failed.append(name)
-            print(f"{len(CASES) - len(failed)} passed, {len(failed)} failed")
+            print(f"{len(CASES) + len(FAULTS) - len(failed)} passed, {len(failed)} failed")
             return 1 if failed else 0
     except Failure as failure:
         print(f"FAILED: {failure}", file=sys.stderr)
