@@ -3,6 +3,7 @@
 #include "app/installer_texts.h"
 #include "app/update_application.h"
 #include "discovery/simulator_detection.h"
+#include "unzip/unzip_binding.h"
 
 namespace tarvik {
 namespace {
@@ -51,6 +52,13 @@ void Tarvik_installer_main::Command1_Click() {
   hideSelectionControls();
   controls_.yield();
 
+  if (const auto path = pathTheLibraryCannotTake()) {
+    failRun("The update cannot be installed: the name\n\n" + *path +
+            "\n\ncannot be handled, because this system's code page cannot spell it and it has "
+            "no short name that the code page can. Rename that folder, or move the installer to "
+            "a folder with a plainer name, and start it again.\n\nNothing was changed.");
+    return;
+  }
   pakket = std::make_unique<cUnzip>();
   pakket->bind(*this);
   if (!payloadIsReadable()) {
@@ -61,8 +69,8 @@ void Tarvik_installer_main::Command1_Click() {
 
   CheckList& List1 = controls_.list1();
   CheckList& List2 = controls_.list2();
-  const int16_t n = static_cast<int16_t>(List1.count());
-  for (int16_t i = 0; i < n; ++i) {
+  const int n = List1.count();
+  for (int i = 0; i < n; ++i) {
     if (!List2.selected(i)) continue;
     List1.setListIndex(i);
     updateFolder(List1.currentText());
@@ -80,6 +88,18 @@ bool Tarvik_installer_main::anyFolderTicked() const {
     if (List2.selected(i)) return true;
   }
   return false;
+}
+
+// The installer's own file or the first ticked folder that cannot be handed to the unzip
+// library, if any.
+std::optional<std::string> Tarvik_installer_main::pathTheLibraryCannotTake() const {
+  if (!mUnzip::LibraryPathForm(installerPath_)) return installerPath_;
+  CheckList& List1 = controls_.list1();
+  CheckList& List2 = controls_.list2();
+  for (int i = 0; i < List1.count(); ++i) {
+    if (List2.selected(i) && !mUnzip::LibraryPathForm(List1.text(i))) return List1.text(i);
+  }
+  return std::nullopt;
 }
 
 void Tarvik_installer_main::hideSelectionControls() {

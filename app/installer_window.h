@@ -5,6 +5,7 @@
 // (app/win32) is a thin shell around it that supplies the controls.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "discovery/scenery_config_scan.h"
@@ -39,6 +40,7 @@ class Tarvik_installer_main : private UnzipEventListener {
   void pakket_Progress(int32_t lCount, const std::string& sMsg);
 
   bool anyFolderTicked() const;
+  std::optional<std::string> pathTheLibraryCannotTake() const;
   void hideSelectionControls();
   bool payloadIsReadable();
   void updateFolder(const std::string& folder);

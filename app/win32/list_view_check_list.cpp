@@ -18,7 +18,6 @@ void ListViewCheckList::addItem(const std::string& text) {
   item.iItem = count();
   item.pszText = wide.data();
   if (ListView_InsertItem(list_, &item) < 0) throw RuntimeError(7, "Out of memory");
-  fitColumn();
 }
 
 std::string ListViewCheckList::text(int index) const {
@@ -69,7 +68,6 @@ void ListViewCheckList::checkIndex(int index) const {
   if (index < 0 || index >= count()) throw subscriptOutOfRange();
 }
 
-// One column as wide as the list, or as its longest entry, so that every path can be read.
 void ListViewCheckList::fitColumn() {
   RECT client{};
   GetClientRect(list_, &client);

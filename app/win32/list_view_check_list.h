@@ -26,9 +26,12 @@ class ListViewCheckList : public CheckList {
   void setListIndex(int index) override;
   std::string currentText() const override;
 
+  // Makes the one column as wide as the list, or as its longest entry, so that every path can
+  // be read. It measures every entry: call it once the entries are in, not after each one.
+  void fitColumn();
+
  private:
   void checkIndex(int index) const;
-  void fitColumn();
 
   HWND list_ = nullptr;
 };

@@ -92,6 +92,7 @@ void MainWindow::addListTooltips() {
 }
 
 void MainWindow::show(int showCommand) {
+  fitListColumns();
   RECT frame{};
   GetWindowRect(window_, &frame);
   const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
@@ -131,7 +132,15 @@ void MainWindow::showWarning(const std::string& text, const std::string& title) 
   services_.messageBox(window_, widen(text), widen(title), MB_OK | MB_ICONWARNING);
 }
 
-void MainWindow::showFolderPicker() { folderPicker().showModal(); }
+void MainWindow::showFolderPicker() {
+  folderPicker().showModal();
+  fitListColumns();
+}
+
+void MainWindow::fitListColumns() {
+  list1_.fitColumn();
+  list2_.fitColumn();
+}
 
 void MainWindow::endProgram() { services_.endProgram(); }
 
