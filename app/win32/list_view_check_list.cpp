@@ -76,4 +76,14 @@ void ListViewCheckList::fitColumn() {
     ListView_SetColumnWidth(list_, 0, client.right);
 }
 
+// The window procedure may pass WM_SETREDRAW on to DefWindowProc, which keeps the state in the
+// visible style: the list's own visibility is put back when drawing resumes.
+void ListViewCheckList::setDrawing(bool on) {
+  if (!on) visibleWhileNotDrawing_ = (GetWindowLongW(list_, GWL_STYLE) & WS_VISIBLE) != 0;
+  SendMessageW(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+  if (!on) return;
+  if (!visibleWhileNotDrawing_) ShowWindow(list_, SW_HIDE);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
 }  // namespace tarvik

@@ -30,10 +30,14 @@ class ListViewCheckList : public CheckList {
   // be read. It measures every entry: call it once the entries are in, not after each one.
   void fitColumn();
 
+  // While drawing is off, appending an entry costs no drawing; turned on, the list redraws.
+  void setDrawing(bool on);
+
  private:
   void checkIndex(int index) const;
 
   HWND list_ = nullptr;
+  bool visibleWhileNotDrawing_ = true;
 };
 
 }  // namespace tarvik

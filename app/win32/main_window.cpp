@@ -70,6 +70,9 @@ void MainWindow::createControls() {
         controls[i];
   list1_.attach(control(ControlId::List1));
   list2_.attach(control(ControlId::List2));
+  // The discovery fills the lists before the window is shown: they draw from show() on.
+  list1_.setDrawing(false);
+  list2_.setDrawing(false);
 }
 
 void MainWindow::addListTooltips() {
@@ -92,7 +95,7 @@ void MainWindow::addListTooltips() {
 }
 
 void MainWindow::show(int showCommand) {
-  fitListColumns();
+  showListEntries();
   RECT frame{};
   GetWindowRect(window_, &frame);
   const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
@@ -134,12 +137,14 @@ void MainWindow::showWarning(const std::string& text, const std::string& title) 
 
 void MainWindow::showFolderPicker() {
   folderPicker().showModal();
-  fitListColumns();
+  showListEntries();
 }
 
-void MainWindow::fitListColumns() {
-  list1_.fitColumn();
-  list2_.fitColumn();
+void MainWindow::showListEntries() {
+  for (ListViewCheckList* list : {&list1_, &list2_}) {
+    list->fitColumn();
+    list->setDrawing(true);
+  }
 }
 
 void MainWindow::endProgram() { services_.endProgram(); }

@@ -56,7 +56,8 @@ class MainWindow : public WindowControls {
  private:
   void createControls();
   void addListTooltips();
-  void fitListColumns();
+  // Fits the lists' columns to their entries and lets them draw.
+  void showListEntries();
   void onCommand(int id, int notification);
   void runInstallerHandler(void (Tarvik_installer_main::*handler)());
   bool running() const { return installer_ && installer_->running(); }
