@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/installer_texts.h"
+#include "discovery/candidate_lists.h"
 
 namespace tarvik {
 
@@ -16,9 +17,9 @@ void dlgSelectDir::Dir1_Change() { controls_.setFileListPath(controls_.directory
 void dlgSelectDir::cmdselecteer_Click() {
   controls_.hide();
   const std::string folder = controls_.directoryPath();
-  List1_.addItem(folder);
-  List2_.addItem(std::string(kPickedSimulatorColumn) + std::string(kPickedVersionColumn) + folder);
-  List2_.setSelected(List1_.count() - 1, true);
+  appendCandidate(List1_, List2_, folder,
+                  std::string(kPickedSimulatorColumn) + std::string(kPickedVersionColumn) + folder,
+                  true);
 }
 
 void dlgSelectDir::cmdAnnuleer_Click() { controls_.hide(); }

@@ -8,6 +8,7 @@
 #include "app/update_checks.h"
 #include "discovery/addon_version.h"
 #include "discovery/simulator_detection.h"
+#include "unzip/unzip_binding.h"
 
 namespace tarvik {
 namespace {
@@ -73,6 +74,15 @@ void Tarvik_installer_main::Command1_Click() {
   hideSelectionControls();
   controls_.yield();
 
+  if (const auto path = pathTheLibraryCannotTake()) {
+    failRun("The update cannot be installed: the name\n\n" + *path +
+                "\n\ncannot be handled, because this system's code page cannot spell it and it "
+                "has no short name that the code page can. Rename that folder, or move the "
+                "installer to a folder with a plainer name, and start it again.\n\nNothing was "
+                "changed.",
+            *path == installerPath_ ? exit_code::kPayloadUnreadable : exit_code::kFolderFailed);
+    return;
+  }
   pakket = std::make_unique<cUnzip>();
   pakket->bind(*this);
   if (!payloadIsReadable()) {
@@ -85,8 +95,8 @@ void Tarvik_installer_main::Command1_Click() {
 
   CheckList& List1 = controls_.list1();
   CheckList& List2 = controls_.list2();
-  const int16_t n = static_cast<int16_t>(List1.count());
-  for (int16_t i = 0; i < n; ++i) {
+  const int n = List1.count();
+  for (int i = 0; i < n; ++i) {
     if (!List2.selected(i)) continue;
     List1.setListIndex(i);
     updateFolder(List1.currentText());
@@ -114,6 +124,16 @@ std::vector<std::string> Tarvik_installer_main::tickedFolders() const {
     if (List2.selected(i)) folders.push_back(List1.text(i));
   }
   return folders;
+}
+
+// The installer's own file or the first ticked folder that cannot be handed to the unzip
+// library, if any.
+std::optional<std::string> Tarvik_installer_main::pathTheLibraryCannotTake() const {
+  if (!mUnzip::LibraryPathForm(installerPath_)) return installerPath_;
+  for (const std::string& folder : tickedFolders()) {
+    if (!mUnzip::LibraryPathForm(folder)) return folder;
+  }
+  return std::nullopt;
 }
 
 void Tarvik_installer_main::hideSelectionControls() {

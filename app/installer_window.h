@@ -5,6 +5,7 @@
 // (app/win32) is a thin shell around it that supplies the controls.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ class Tarvik_installer_main : private UnzipEventListener {
 
   bool anyFolderTicked() const;
   std::vector<std::string> tickedFolders() const;
+  std::optional<std::string> pathTheLibraryCannotTake() const;
   void hideSelectionControls();
   bool payloadIsReadable();
   bool updateCanStart(const std::vector<std::string>& folders);

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string_view>
 
+#include "discovery/candidate_lists.h"
 #include "discovery/path_normalisation.h"
 #include "discovery/text_functions.h"
 #include "platform/runtime_error.h"
@@ -33,6 +34,7 @@ void SceneryConfigScan::ScanSceneryConfig(const std::string& simulatorFolder,
   if (!lines) return;
 
   for (const std::string& line : *lines) {
+    if (candidateListsFull(list1_)) return;
     if (lowerCase(line).find("local=") == std::string::npos) continue;
     auto candidate = candidateOf(line, simulatorFolder);
     if (!candidate || !findMarker(*candidate)) continue;
@@ -112,9 +114,8 @@ std::optional<uint64_t> SceneryConfigScan::markerSize(const std::string& markerP
 
 void SceneryConfigScan::append(const std::string& label, const AddonVersion& version,
                                const std::string& folderPath) {
-  list1_.addItem(folderPath);
-  list2_.addItem(label + version.displayText + folderPath);
-  list2_.setSelected(list1_.count() - 1, version.preselected);
+  appendCandidate(list1_, list2_, folderPath, label + version.displayText + folderPath,
+                  version.preselected);
 }
 
 }  // namespace tarvik

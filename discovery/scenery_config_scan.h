@@ -20,7 +20,8 @@ class SceneryConfigScan {
   SceneryConfigScan(FileSystem& files, CheckList& List1, CheckList& List2);
 
   // Appends the candidates that simulatorFolder's scenery.cfg leads to, each display line
-  // opening with label. A configuration that is missing or cannot be read adds nothing.
+  // opening with label. A configuration that is missing or cannot be read adds nothing; once
+  // the lists are full, nothing more is read.
   void ScanSceneryConfig(const std::string& simulatorFolder, const std::string& label);
 
   // The counter of "..\" levels of the latest parent-relative line.

@@ -24,8 +24,7 @@ std::string_view characterAt(std::string_view text, std::size_t position);
 // The text without its last character (the empty text stays empty).
 std::string withoutLastCharacter(std::string_view text);
 
-// Lower case of the letters of ASCII and of the Latin, Greek and Cyrillic letters that the
-// Windows ANSI code pages carry; every other character is kept as it is.
+// Lower case as Windows has it (platform/text_case.h); stray bytes are kept as they are.
 std::string lowerCase(std::string_view text);
 
 // The text without leading and trailing blanks (only the space character counts).

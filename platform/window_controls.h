@@ -25,7 +25,9 @@ enum class ControlId {
 };
 
 // A list box with a check box in front of every entry. Indices count from 0; a list holds at
-// most 32767 entries. Entries are only ever appended.
+// most kMaxListEntries entries. Entries are only ever appended.
+constexpr int kMaxListEntries = 32767;
+
 class CheckList {
  public:
   virtual ~CheckList() = default;

@@ -1,5 +1,6 @@
 #include "unzip/library_records.h"
 
+#include "platform/ansi_path.h"
 #include "platform/program.h"
 #include "platform/runtime_error.h"
 
@@ -17,8 +18,24 @@ UnzipNameList::UnzipNameList(int32_t count, const std::vector<std::string>& name
   for (std::size_t slot = 0; slot < texts_.size(); ++slot) pointers_[slot] = texts_[slot].data();
 }
 
+namespace {
+
+// A path in the ANSI code page, in a form that converts back to the same file or folder.
+std::string ansiPath(const std::string& path) {
+  const auto form = ansiPathForm(path);
+  if (!form)
+    throw RuntimeError(error_number::kBadFileNameOrNumber,
+                       "The name " + path +
+                           " cannot be handled: the system's code page cannot spell it, and it "
+                           "has no short form that the code page can");
+  return toAnsi(*form);
+}
+
+}  // namespace
+
 LibraryOptions::LibraryOptions(const UnzipOptions& options)
-    : zipFileName_(toAnsi(options.lpszZipFN)), extractFolder_(toAnsi(options.lpszExtractDir)) {
+    : zipFileName_(options.lpszZipFN, ansiPath(options.lpszZipFN)),
+      extractFolder_(options.lpszExtractDir, ansiPath(options.lpszExtractDir)) {
   record_.ExtractOnlyNewer = options.ExtractOnlyNewer;
   record_.SpaceToUnderscore = options.SpaceToUnderscore;
   record_.PromptToOverwrite = options.PromptToOverwrite;
@@ -34,18 +51,20 @@ LibraryOptions::LibraryOptions(const UnzipOptions& options)
   record_.nZIflag = options.nZIflag;
   record_.C_flag = options.C_flag;
   record_.fPrivilege = options.fPrivilege;
-  record_.lpszZipFN = zipFileName_.data();
-  record_.lpszExtractDir = extractFolder_.data();
+  record_.lpszZipFN = zipFileName_.handedOver.data();
+  record_.lpszExtractDir = extractFolder_.handedOver.data();
 }
 
-namespace {
+LibraryOptions::HandedPath::HandedPath(std::string path, std::string ansi)
+    : original(std::move(path)), asHanded(ansi), handedOver(std::move(ansi)) {}
 
-std::string textBack(const char* pointer, const std::string& handedOver) {
-  if (pointer == handedOver.data()) return fromAnsi(handedOver);
+// The program's own text while the library left it as handed, so that a short form stays
+// inside the call.
+std::string LibraryOptions::HandedPath::readBack(const char* pointer) const {
+  if (pointer == handedOver.data())
+    return handedOver == asHanded ? original : fromAnsi(handedOver);
   return pointer == nullptr ? std::string() : fromAnsi(pointer);
 }
-
-}  // namespace
 
 void LibraryOptions::writeBack(UnzipOptions& options) const {
   options.ExtractOnlyNewer = record_.ExtractOnlyNewer;
@@ -63,8 +82,8 @@ void LibraryOptions::writeBack(UnzipOptions& options) const {
   options.nZIflag = record_.nZIflag;
   options.C_flag = record_.C_flag;
   options.fPrivilege = record_.fPrivilege;
-  options.lpszZipFN = textBack(record_.lpszZipFN, zipFileName_);
-  options.lpszExtractDir = textBack(record_.lpszExtractDir, extractFolder_);
+  options.lpszZipFN = zipFileName_.readBack(record_.lpszZipFN);
+  options.lpszExtractDir = extractFolder_.readBack(record_.lpszExtractDir);
 }
 
 }  // namespace tarvik::mUnzip

@@ -32,7 +32,9 @@ class UnzipNameList {
   std::array<char*, kSlots> pointers_{};
 };
 
-// The library's option record DCL, copied from the component's UnzipOptions.
+// The library's option record DCL, copied from the component's UnzipOptions. The two paths go
+// over in a form that the ANSI code page can spell (platform/ansi_path.h); a path without one
+// raises error 52 before the library is called.
 class LibraryOptions {
  public:
   explicit LibraryOptions(const UnzipOptions& options);
@@ -42,12 +44,22 @@ class LibraryOptions {
   DCL* record() { return &record_; }
 
   // Writes what the library left in the record back into the component's options, field by
-  // field. A text whose pointer the library kept is read back whole, as handed over.
+  // field. A text whose pointer the library kept is read back whole, as handed over: the
+  // program's own text again while the library left it unchanged.
   void writeBack(UnzipOptions& options) const;
 
  private:
-  std::string zipFileName_;
-  std::string extractFolder_;
+  struct HandedPath {
+    HandedPath(std::string path, std::string ansi);
+    std::string readBack(const char* pointer) const;
+
+    std::string original;    // the program's text
+    std::string asHanded;    // its ANSI form as handed over
+    std::string handedOver;  // the library's copy, which it may change
+  };
+
+  HandedPath zipFileName_;
+  HandedPath extractFolder_;
   DCL record_{};
 };
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/ansi_path.h"
 #include "platform/program.h"
 #include "platform/runtime_error.h"
 #include "unzip/entry_text.h"
@@ -195,6 +196,8 @@ void* EntryPoint(const std::string& name) {
                        "Can't find DLL entry point " + name + " in " + libraryFileName());
   return address;
 }
+
+std::optional<std::string> LibraryPathForm(const std::string& path) { return ansiPathForm(path); }
 
 UnzipCallbackTarget* CurrentUnzip() { return module().CurrentUnzip; }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,12 @@ namespace mUnzip {
 int32_t RunUnzipLibrary(UnzipCallbackTarget& component, UnzipOptions& options,
                         int32_t includeCount, const std::vector<std::string>& includeNames,
                         int32_t excludeCount, const std::vector<std::string>& excludeNames);
+
+// The form in which the binding hands a path (the archive, the target folder) to the library:
+// the path itself, or its short (8.3) form where the system's ANSI code page cannot spell it;
+// nothing when it has neither, and a call with that path would fail with error 52. Ask it for
+// every path before changing anything.
+std::optional<std::string> LibraryPathForm(const std::string& path);
 
 // The library, loaded by name at first use and kept; GetVersion of the component uses it too.
 DynamicLibrary& Library();

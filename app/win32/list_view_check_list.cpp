@@ -18,7 +18,6 @@ void ListViewCheckList::addItem(const std::string& text) {
   item.iItem = count();
   item.pszText = wide.data();
   if (ListView_InsertItem(list_, &item) < 0) throw RuntimeError(7, "Out of memory");
-  fitColumn();
 }
 
 std::string ListViewCheckList::text(int index) const {
@@ -69,13 +68,22 @@ void ListViewCheckList::checkIndex(int index) const {
   if (index < 0 || index >= count()) throw subscriptOutOfRange();
 }
 
-// One column as wide as the list, or as its longest entry, so that every path can be read.
 void ListViewCheckList::fitColumn() {
   RECT client{};
   GetClientRect(list_, &client);
   ListView_SetColumnWidth(list_, 0, LVSCW_AUTOSIZE);
   if (ListView_GetColumnWidth(list_, 0) < client.right)
     ListView_SetColumnWidth(list_, 0, client.right);
+}
+
+// The window procedure may pass WM_SETREDRAW on to DefWindowProc, which keeps the state in the
+// visible style: the list's own visibility is put back when drawing resumes.
+void ListViewCheckList::setDrawing(bool on) {
+  if (!on) visibleWhileNotDrawing_ = (GetWindowLongW(list_, GWL_STYLE) & WS_VISIBLE) != 0;
+  SendMessageW(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+  if (!on) return;
+  if (!visibleWhileNotDrawing_) ShowWindow(list_, SW_HIDE);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 }  // namespace tarvik

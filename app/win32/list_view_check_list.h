@@ -26,11 +26,18 @@ class ListViewCheckList : public CheckList {
   void setListIndex(int index) override;
   std::string currentText() const override;
 
- private:
-  void checkIndex(int index) const;
+  // Makes the one column as wide as the list, or as its longest entry, so that every path can
+  // be read. It measures every entry: call it once the entries are in, not after each one.
   void fitColumn();
 
+  // While drawing is off, appending an entry costs no drawing; turned on, the list redraws.
+  void setDrawing(bool on);
+
+ private:
+  void checkIndex(int index) const;
+
   HWND list_ = nullptr;
+  bool visibleWhileNotDrawing_ = true;
 };
 
 }  // namespace tarvik

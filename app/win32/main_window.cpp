@@ -71,6 +71,9 @@ void MainWindow::createControls() {
         controls[i];
   list1_.attach(control(ControlId::List1));
   list2_.attach(control(ControlId::List2));
+  // The discovery fills the lists before the window is shown: they draw from show() on.
+  list1_.setDrawing(false);
+  list2_.setDrawing(false);
 }
 
 void MainWindow::addListTooltips() {
@@ -93,6 +96,7 @@ void MainWindow::addListTooltips() {
 }
 
 void MainWindow::show(int showCommand) {
+  showListEntries();
   RECT frame{};
   GetWindowRect(window_, &frame);
   const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
@@ -132,7 +136,17 @@ void MainWindow::showWarning(const std::string& text, const std::string& title) 
   services_.messageBox(window_, widen(text), widen(title), MB_OK | MB_ICONWARNING);
 }
 
-void MainWindow::showFolderPicker() { folderPicker().showModal(); }
+void MainWindow::showFolderPicker() {
+  folderPicker().showModal();
+  showListEntries();
+}
+
+void MainWindow::showListEntries() {
+  for (ListViewCheckList* list : {&list1_, &list2_}) {
+    list->fitColumn();
+    list->setDrawing(true);
+  }
+}
 
 RetryAnswer MainWindow::askRetry(const std::string& text, const std::string& title,
                                  bool offerAdministrator) {

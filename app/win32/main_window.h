@@ -30,7 +30,8 @@ class MainWindow : public WindowControls {
   // The behaviour whose handlers the window's buttons call.
   void attach(Tarvik_installer_main& installer) { installer_ = &installer; }
 
-  // Shows the window centred on the work area, with the focus on Command1.
+  // Shows the window centred on the work area, with the focus on Command1, its lists' columns
+  // fitted to the entries they hold by then.
   void show(int showCommand = SW_SHOWNORMAL);
 
   HWND handle() const { return window_; }
@@ -57,6 +58,8 @@ class MainWindow : public WindowControls {
  private:
   void createControls();
   void addListTooltips();
+  // Fits the lists' columns to their entries and lets them draw.
+  void showListEntries();
   void onCommand(int id, int notification);
   void runInstallerHandler(void (Tarvik_installer_main::*handler)());
   bool running() const { return installer_ && installer_->running(); }

@@ -324,5 +324,18 @@ TEST_F(InstallRunTest, AFailureOfTheMarkerAloneStillFailsTheFolder) {
   EXPECT_TRUE(window.messages.at(0).warning);
 }
 
+// The index must reach the last of kMaxListEntries entries: a ticked folder there is updated.
+TEST_F(InstallRunTest, AFullListIsVisitedToItsLastEntry) {
+  addFolder("first", true);
+  for (int i = 2; i < kMaxListEntries; ++i)
+    testing::addCandidate(window, "c:\\addons\\idle", false);
+  addFolder("last", true);
+  ASSERT_EQ(window.List1.count(), kMaxListEntries);
+  click();
+  const auto log = changes();
+  EXPECT_EQ(std::count(log.begin(), log.end(), markerAlone("c:\\addons\\last")), 1);
+  EXPECT_THAT(log, ::testing::Contains("message: Update installed successfully"));
+}
+
 }  // namespace
 }  // namespace tarvik

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "discovery/candidate_lists.h"
 #include "tests/discovery/scan_fixture.h"
 
 namespace tarvik::testing {
@@ -270,6 +271,23 @@ TEST_F(ScanTest, AMarkerWhoseSizeCannotBeReadSkipsOnlyItsLine) {
   scan({"Local=D:\\A", "Local=D:\\B", "Local=D:\\A"});
   EXPECT_THAT(found(), ElementsAre("d:\\b"));
   EXPECT_THAT(list2.ticks(), ElementsAre(false));
+}
+
+TEST_F(ScanTest, TheListsStopAtTheirLastEntryAndStayParallel) {
+  for (int i = 0; i < kMaxListEntries - 2; ++i) {
+    list1.addItem("d:\\earlier");
+    list2.addItem("earlier line d:\\earlier");
+  }
+  placeMarker("D:\\A");
+  placeMarker("D:\\B");
+  scan({"Local=D:\\A", "Local=D:\\A", "Local=D:\\B"});
+  EXPECT_EQ(found().size(), static_cast<std::size_t>(kMaxListEntries));
+  EXPECT_EQ(list2.count(), kMaxListEntries);
+  EXPECT_EQ(list1.text(kMaxListEntries - 1), "d:\\a");
+  EXPECT_TRUE(list2.selected(kMaxListEntries - 1));
+  // A folder from the picker is not appended either.
+  EXPECT_FALSE(appendCandidate(list1, list2, "d:\\b", "picked d:\\b", true));
+  EXPECT_EQ(list2.count(), kMaxListEntries);
 }
 
 }  // namespace

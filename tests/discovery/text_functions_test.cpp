@@ -39,22 +39,6 @@ TEST(TextFunctions, RemovesTheWholeLastCharacter) {
   EXPECT_EQ(withoutLastCharacter(""), "");
 }
 
-TEST(TextFunctions, LowerCasesTheLettersOfTheAnsiCodePages) {
-  EXPECT_EQ(lowerCase("C:\\GAMES\\Fs2000\\Scenery.CFG"), "c:\\games\\fs2000\\scenery.cfg");
-  // Ä Ö Ü À É Þ → ä ö ü à é þ; × and ß stay.
-  EXPECT_EQ(lowerCase("\xC3\x84\xC3\x96\xC3\x9C\xC3\x80\xC3\x89\xC3\x9E\xC3\x97\xC3\x9F"),
-            "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\xA0\xC3\xA9\xC3\xBE\xC3\x97\xC3\x9F");
-  // Š Ž Œ Ł Ÿ → š ž œ ł ÿ.
-  EXPECT_EQ(lowerCase("\xC5\xA0\xC5\xBD\xC5\x92\xC5\x81\xC5\xB8"),
-            "\xC5\xA1\xC5\xBE\xC5\x93\xC5\x82\xC3\xBF");
-  // Greek Α Ω Ά and Cyrillic А Я Ё Ґ.
-  EXPECT_EQ(lowerCase("\xCE\x91\xCE\xA9\xCE\x86"), "\xCE\xB1\xCF\x89\xCE\xAC");
-  EXPECT_EQ(lowerCase("\xD0\x90\xD0\xAF\xD0\x81\xD2\x90"), "\xD0\xB0\xD1\x8F\xD1\x91\xD2\x91");
-  // Bytes that are no UTF-8 stay as they are.
-  EXPECT_EQ(lowerCase("A\xC4" "B\xE0\x80\x80"), "a\xC4" "b\xE0\x80\x80");
-  EXPECT_EQ(lowerCase(std::string("A\0B", 3)), std::string("a\0b", 3));
-}
-
 TEST(TextFunctions, TrimsOnlyBlanks) {
   EXPECT_EQ(trimSpaces("  Local=x  "), "Local=x");
   EXPECT_EQ(trimSpaces(" \tx\t "), "\tx\t");

@@ -264,6 +264,7 @@ class CaseSetup:
     exe: str  # the installer's Windows path
     start_folder: str  # Unix path of the current folder to start it in, relative to the prefix
     expectation: Expectation
+    environment: dict = field(default_factory=dict)  # added to Wine's environment
 
 
 def place_package(env, prefix, folder, exe_name="tarvik_installer.exe", library=True):
@@ -352,6 +353,28 @@ def case_one_folder(env, prefix):
                      Expectation([SUCCESS], updated=[FS2000_TARVIK]))
 
 
+def case_cyrillic_folder(env, prefix):
+    """The package in a folder whose name code page 1252 cannot spell, started there: the library
+    is handed the folder's short name. Wine's locale is set to C.UTF-8: Windows code page 1252
+    for the program, UTF-8 for the names on disk."""
+    folder = "drive_c/Дмитрий/Загрузки"
+    place_package(env, prefix, folder)
+    return CaseSetup(windows_path(folder) + "\\tarvik_installer.exe", folder,
+                     Expectation([SUCCESS], updated=TICKED), {"LC_ALL": "C.UTF-8"})
+
+
+def case_full_list(env, prefix):
+    """FS2000's scenery.cfg gains 40001 matching lines: the lists stop at 32767 entries, whose
+    last one, FS2002's add-on folder, is ticked and updated; the lines after it are dropped."""
+    unticked = 32767 - 4  # after FS2000's three entries, up to the one before the last
+    lines = ["Local=C:\\Games\\Addons\\Tarvik V21"] * unticked
+    lines += ["Local=C:\\Games\\FS2002\\Addon Scenery\\Tarvik"] * (40001 - unticked)
+    append_cfg_lines(prefix, "FS2000", lines)
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=TICKED))
+
+
 CASES = {
     "update": case_update,
     "same_folder_twice": case_same_folder_twice,
@@ -360,6 +383,8 @@ CASES = {
     "library_missing": case_library_missing,
     "damaged_payload": case_damaged_payload,
     "one_folder": case_one_folder,
+    "cyrillic_folder": case_cyrillic_folder,
+    "full_list": case_full_list,
 }
 
 
@@ -403,10 +428,11 @@ def window_gone(window):
 class Session:
     """One start of the installer in a case's prefix, driven by keys as a user would."""
 
-    def __init__(self, env, name, prefix, exe, start_folder):
+    def __init__(self, env, name, prefix, exe, start_folder, environment=None):
         self.env, self.name, self.prefix = env, name, prefix
         self.process = subprocess.Popen([WINE, exe], cwd=prefix / start_folder,
-                                        env=env.wine_env(prefix), stdout=subprocess.DEVNULL,
+                                        env=env.wine_env(prefix) | (environment or {}),
+                                        stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
         self.window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
         if not self.window:
@@ -464,7 +490,8 @@ class RunResult:
 
 
 def run_installer(env, name, prefix, setup_info, during_shot):
-    with Session(env, name, prefix, setup_info.exe, setup_info.start_folder) as session:
+    with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
+                 setup_info.environment) as session:
         screenshot(env, f"{name}-1-window")
         start = time.monotonic()
         session.press_install()

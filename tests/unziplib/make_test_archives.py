@@ -11,10 +11,12 @@ import io
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 import time
 import zipfile
+import zlib
 
 PREFIX_LENGTH = 102467
 STAMP = (2002, 1, 26, 9, 49, 14)
@@ -99,6 +101,63 @@ def zip_tool_partly_password(output, source, password):
     subprocess.run(["zip", "-q", "-X", output, "texture/with space.bmp"], cwd=source, check=True)
 
 
+# The wrong passwords the password tests give before the right one.
+WRONG_PASSWORDS = (b"wrong", b"one", b"two", b"three")
+
+
+def crc_byte(crc, byte):
+    return ~zlib.crc32(bytes([byte]), ~crc & 0xFFFFFFFF) & 0xFFFFFFFF
+
+
+def check_byte_passes(password, header, check_values):
+    """Whether the traditional encryption's one-byte check lets this password through."""
+    keys = [0x12345678, 0x23456789, 0x34567890]
+
+    def update(byte):
+        keys[0] = crc_byte(keys[0], byte)
+        keys[1] = ((keys[1] + (keys[0] & 0xFF)) * 134775813 + 1) & 0xFFFFFFFF
+        keys[2] = crc_byte(keys[2], keys[1] >> 24)
+
+    for byte in password:
+        update(byte)
+    plain = 0
+    for cipher in header:
+        temp = (keys[2] | 2) & 0xFFFF
+        plain = cipher ^ (((temp * (temp ^ 1)) >> 8) & 0xFF)
+        update(plain)
+    return plain in check_values
+
+
+def wrong_passwords_pass(path):
+    """True when a wrong password of the tests passes the check byte of a member of the
+    archive: zip draws the encryption headers at random, and one in 256 lets a password by."""
+    with zipfile.ZipFile(path) as archive, open(path, "rb") as raw:
+        for info in archive.infolist():
+            if not info.flag_bits & 1:
+                continue
+            raw.seek(info.header_offset)
+            local = raw.read(30)
+            name_length, extra_length = struct.unpack("<HH", local[26:30])
+            raw.seek(info.header_offset + 30 + name_length + extra_length)
+            header = raw.read(12)
+            hour, minute, second = info.date_time[3:]
+            dos_time = (hour << 11) | (minute << 5) | (second // 2)
+            checks = {info.CRC >> 24, dos_time >> 8}
+            if any(check_byte_passes(p, header, checks) for p in WRONG_PASSWORDS):
+                return True
+    return False
+
+
+def zip_tool_rejecting_wrong_passwords(output, source, *options):
+    for _ in range(100):
+        if os.path.exists(output):
+            os.remove(output)
+        zip_tool(output, source, *options)
+        if not wrong_passwords_pass(output):
+            return
+    raise SystemExit(f"{output}: no encryption headers that reject the tests' wrong passwords")
+
+
 def prefixed(archive, output):
     rng = random.Random(7)
     with open(output, "wb") as out:
@@ -121,7 +180,8 @@ def main():
     zip_tool(os.path.join(out, "zip_tool.zip"), source)
     zip_tool(os.path.join(out, "zip_comment.zip"), source,
              comment=b"Tarvik scenery update\nsecond comment line\n")
-    zip_tool(os.path.join(out, "zip_password.zip"), source, "-P", "Secret 42")
+    zip_tool_rejecting_wrong_passwords(os.path.join(out, "zip_password.zip"), source, "-P",
+                                       "Secret 42")
     zip_tool_streamed(os.path.join(out, "zip_streamed.zip"), source)
     zip_tool_streamed(os.path.join(out, "zip_streamed_password.zip"), source, "-P", "Secret 42")
     zip_tool_partly_password(os.path.join(out, "zip_partly_password.zip"), source, "Secret 42")

@@ -286,6 +286,21 @@ TEST_F(MainWindowTest, StartedRunHidesTheSelectionAndShowsThePleaseWaitLabel) {
   EXPECT_EQ(LOWORD(SendMessageW(main(), DM_GETDEFID, 0, 0)), 0) << "Enter presses nothing now";
 }
 
+TEST_F(MainWindowTest, AnInstallerPathTheLibraryCannotTakeStopsTheRunBeforeAnyChange) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the system's code page is " << GetACP();
+  const std::string installer = live.path("missing") + "\\" +
+                                narrow(L"\u0414\u043C\u0438\u0442\u0440\u0438\u0439") +
+                                "\\tarvik_installer.exe";
+  live.installer = std::make_unique<Tarvik_installer_main>(*live.window, live.registry,
+                                                           *live.files, *live.access, installer);
+  live.window->attach(*live.installer);
+  click(ControlId::Command1);
+  ASSERT_EQ(live.recorder.messages.size(), 1u);
+  const std::string text = narrow(live.recorder.messages[0].text);
+  EXPECT_NE(text.find(installer + "\n\ncannot be handled"), std::string::npos) << text;
+  EXPECT_NE(text.find("Nothing was changed."), std::string::npos) << text;
+}
+
 TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
   ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
   click(ControlId::Command1);
