@@ -50,6 +50,8 @@ void Tarvik_installer_main::Command1_Click() {
   running_ = true;
   hideSelectionControls();
   controls_.yield();
+  progress_.emplace(controls_, listMemberSizes(installerPath_),
+                    1 + tickedEntries(controls_.list2()));
 
   pakket = std::make_unique<cUnzip>();
   pakket->bind(*this);
@@ -58,6 +60,7 @@ void Tarvik_installer_main::Command1_Click() {
             failureReason(lastLibraryText_) + "\n\nNothing was changed.");
     return;
   }
+  progress_->stepFinished();
 
   CheckList& List1 = controls_.list1();
   CheckList& List2 = controls_.list2();
@@ -67,6 +70,7 @@ void Tarvik_installer_main::Command1_Click() {
     List1.setListIndex(i);
     updateFolder(List1.currentText());
     if (!running_) return;
+    progress_->stepFinished();
     controls_.setCaption(ControlId::Label9, "");
     controls_.yield();
   }
@@ -134,6 +138,7 @@ void Tarvik_installer_main::Progress(int32_t lCount, const std::string& sMsg) {
 void Tarvik_installer_main::pakket_Progress(int32_t /*lCount*/, const std::string& sMsg) {
   lastLibraryText_ = sMsg;
   controls_.setCaption(ControlId::Label9, sMsg);
+  if (progress_) progress_->libraryPrinted(sMsg);
   controls_.yield();
 }
 

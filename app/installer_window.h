@@ -5,8 +5,10 @@
 // (app/win32) is a thin shell around it that supplies the controls.
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/run_progress.h"
 #include "discovery/scenery_config_scan.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -51,6 +53,7 @@ class Tarvik_installer_main : private UnzipEventListener {
   SceneryConfigScan scan_;
   std::unique_ptr<cUnzip> pakket;
   std::string lastLibraryText_;
+  std::optional<RunProgress> progress_;
   bool running_ = false;
 };
 

@@ -70,6 +70,7 @@ void MainWindow::createControls() {
         controls[i];
   list1_.attach(control(ControlId::List1));
   list2_.attach(control(ControlId::List2));
+  runProgress_.create(window_, dpi_);
 }
 
 void MainWindow::addListTooltips() {
@@ -128,7 +129,12 @@ void MainWindow::showMessage(const std::string& text, const std::string& title) 
 }
 
 void MainWindow::showWarning(const std::string& text, const std::string& title) {
+  runProgress_.showFailed();
   services_.messageBox(window_, widen(text), widen(title), MB_OK | MB_ICONWARNING);
+}
+
+void MainWindow::showRunProgress(uint64_t done, uint64_t total) {
+  runProgress_.show(done, total);
 }
 
 void MainWindow::showFolderPicker() { folderPicker().showModal(); }

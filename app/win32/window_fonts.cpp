@@ -22,6 +22,29 @@ FontSpec fontSpec(FontKind kind) {
 
 namespace {
 
+int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+}  // namespace
+
+std::wstring installedFaceOr(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+  bool found = false;
+  const ScreenDc screen;
+  EnumFontFamiliesExW(screen.get(), &wanted, noteFound, reinterpret_cast<LPARAM>(&found), 0);
+  if (found) return face;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  return metrics.lfMessageFont.lfFaceName;
+}
+
+namespace {
+
 UniqueFont createFont(const FontSpec& wanted, int dpi) {
   LOGFONTW font{};
   font.lfHeight = fontHeight(wanted.hundredthsOfPoint, dpi);
@@ -31,7 +54,7 @@ UniqueFont createFont(const FontSpec& wanted, int dpi) {
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  wcsncpy(font.lfFaceName, wanted.face, LF_FACESIZE - 1);
+  wcsncpy(font.lfFaceName, installedFaceOr(wanted.face).c_str(), LF_FACESIZE - 1);
   return UniqueFont(CreateFontIndirectW(&font));
 }
 

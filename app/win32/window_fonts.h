@@ -1,9 +1,13 @@
 #pragma once
-// The fonts of the installer's windows, created once per window at the screen's DPI.
+// The fonts of the installer's windows, created once per window at the screen's DPI. A named
+// face that is not installed (a Wine prefix without Windows' fonts) is replaced by the system's
+// message font at the same size, whose metrics fit the controls, rather than left to the font
+// mapper's choice of some wider face.
 
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "app/win32/gdi_handles.h"
 
@@ -23,6 +27,9 @@ struct FontSpec {
 };
 
 FontSpec fontSpec(FontKind kind);
+
+// The face itself when a font of that face is installed, else the message font's face.
+std::wstring installedFaceOr(const wchar_t* face);
 
 class WindowFonts {
  public:

@@ -9,9 +9,20 @@ namespace {
 ScriptedUnzipLibrary* active = nullptr;
 std::vector<std::string>* activeEvents = nullptr;
 
+int scriptedListing(const DCL& dcl, USERFUNCTIONS& callbacks) {
+  activeEvents->push_back(std::string("list ") + dcl.lpszZipFN);
+  for (ScriptedUnzipLibrary::Member member : active->listing) {
+    char method[] = "Defl:N";
+    callbacks.SendApplicationMessage(member.storedSize * 2, member.storedSize, 50, 1, 26, 2002,
+                                     9, 49, 0, member.name.data(), method, 0, ' ');
+  }
+  return 0;
+}
+
 int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** /*includeNames*/,
                                     int /*excludeCount*/, char** /*excludeNames*/, DCL* dcl,
                                     USERFUNCTIONS* callbacks) {
+  if (dcl->nvflag != 0) return scriptedListing(*dcl, *callbacks);
   RecordedCall call;
   call.test = dcl->ntflag != 0;
   call.listOnly = dcl->nvflag != 0;

@@ -1,7 +1,9 @@
 #pragma once
 // An unzip library double for the installer's tests: each call of Wiz_SingleEntryUnzip is
 // recorded in the shared event log ("test <archive>" or "unzip <archive> -> <folder>"), prints
-// the texts scripted for it through the print callback and returns the scripted result.
+// the texts scripted for it through the print callback and returns the scripted result. A
+// listing is logged as "list <archive>" and reports the members of `listing`, outside the
+// script and the calls.
 
 #include <deque>
 #include <memory>
@@ -37,6 +39,11 @@ class ScriptedUnzipLibrary {
 
   // Calls beyond the script succeed and print "  inflating: <n>".
   std::deque<ScriptedCall> script;
+  struct Member {
+    std::string name;
+    uint32_t storedSize;  // reported as half the original size
+  };
+  std::vector<Member> listing;
   std::vector<RecordedCall> calls;
 };
 

@@ -40,6 +40,10 @@ void RecordingWindow::showWarning(const std::string& text, const std::string& ti
   events_.push_back("warning");
 }
 
+void RecordingWindow::showRunProgress(uint64_t done, uint64_t total) {
+  progress.push_back({done, total});
+}
+
 void RecordingWindow::showFolderPicker() { ++pickerOpened; }
 
 void RecordingWindow::endProgram() {

@@ -22,6 +22,7 @@ class RecordingWindow : public WindowControls {
   void yield() override;
   void showMessage(const std::string& text, const std::string& title) override;
   void showWarning(const std::string& text, const std::string& title) override;
+  void showRunProgress(uint64_t done, uint64_t total) override;
   void showFolderPicker() override;
   void endProgram() override;
 
@@ -42,6 +43,13 @@ class RecordingWindow : public WindowControls {
   bool ended = false;
   // Every caption Label9 received, in order.
   std::vector<std::string> statusTexts;
+  struct Progress {
+    uint64_t done;
+    uint64_t total;
+    bool operator==(const Progress&) const = default;
+  };
+  // Every state of the run's progress, in order.
+  std::vector<Progress> progress;
 
  private:
   std::vector<std::string>& events_;
