@@ -38,7 +38,8 @@ void RunProgressBar::show(uint64_t done, uint64_t total) {
   const int shift = rangeShift(total);
   SendMessageW(bar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total >> shift));
   SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(done >> shift), 0);
-  if (!IsWindowVisible(bar_)) {
+  if (!shown_) {
+    shown_ = true;
     ShowWindow(bar_, SW_SHOWNA);
     connectTaskbar();
   }
@@ -46,8 +47,10 @@ void RunProgressBar::show(uint64_t done, uint64_t total) {
 }
 
 void RunProgressBar::showFailed() {
-  if (!IsWindowVisible(bar_)) return;
+  if (!shown_) return;
   SendMessageW(bar_, PBM_SETSTATE, PBST_ERROR, 0);
+  // A progress control without states (Wine's, or one without visual styles) draws the colour.
+  SendMessageW(bar_, PBM_SETBARCOLOR, 0, kRunProgressErrorColour);
   if (taskbar_) taskbar_->SetProgressState(window_, TBPF_ERROR);
   UpdateWindow(bar_);
 }

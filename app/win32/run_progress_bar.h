@@ -13,6 +13,8 @@ namespace tarvik {
 
 // The bar's child window number, beside the controls of the layout table.
 constexpr int kRunProgressBarId = 1100;
+// The bar's colour in the error state where the control draws no state of its own.
+constexpr COLORREF kRunProgressErrorColour = RGB(204, 0, 0);
 
 class RunProgressBar {
  public:
@@ -23,7 +25,7 @@ class RunProgressBar {
 
   // Shows done of total; the bar's range is total, halved until it fits the bar's 32 bits.
   void show(uint64_t done, uint64_t total);
-  // Shows the error state, once the bar is shown.
+  // Shows the error state (PBST_ERROR, and the error colour), once the bar is shown.
   void showFailed();
 
  private:
@@ -45,6 +47,7 @@ class RunProgressBar {
 
   HWND window_ = nullptr;
   HWND bar_ = nullptr;
+  bool shown_ = false;
   std::unique_ptr<ComUse> com_;
   // Declared after com_, so released before it ends.
   std::unique_ptr<ITaskbarList3, Release> taskbar_;

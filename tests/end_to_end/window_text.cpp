@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/win32/run_progress_bar.h"
+
 namespace {
 
 std::string utf8(const std::wstring& text) {
@@ -40,9 +42,10 @@ std::wstring className(HWND window) {
 std::wstring progressText(HWND bar) {
   const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
   const LRESULT maximum = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
-  const LRESULT state = SendMessageW(bar, PBM_GETSTATE, 0, 0);
-  const wchar_t* stateName = state == PBST_ERROR ? L"error" : state == PBST_PAUSED ? L"paused"
-                                                                                   : L"normal";
+  // A control without states (Wine's) shows the error state by its colour.
+  const bool error = SendMessageW(bar, PBM_GETSTATE, 0, 0) == PBST_ERROR ||
+                     SendMessageW(bar, PBM_GETBARCOLOR, 0, 0) == tarvik::kRunProgressErrorColour;
+  const wchar_t* stateName = error ? L"error" : L"normal";
   return std::to_wstring(position) + L"/" + std::to_wstring(maximum) + L" " + stateName;
 }
 
