@@ -65,4 +65,40 @@ WindowFonts::WindowFonts(int dpi) {
     fonts_[kind] = createFont(fontSpec(static_cast<FontKind>(kind)), dpi);
 }
 
+bool labelTextFits(HWND label, HFONT font) {
+  RECT box{};
+  GetClientRect(label, &box);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(),
+                                                      static_cast<int>(text.size()))));
+  const ScreenDc screen;
+  const HGDIOBJ previous = SelectObject(screen.get(), font);
+  RECT needed{0, 0, box.right, 0};
+  DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &needed,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(screen.get(), previous);
+  // A line that fills the box would touch the label beside it.
+  constexpr LONG kClearance = 3;
+  return needed.bottom <= box.bottom && needed.right + kClearance <= box.right;
+}
+
+void WindowFonts::fitLabelFont(HWND label) {
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+  if (!font || labelTextFits(label, font)) return;
+  LOGFONTW smaller{};
+  GetObjectW(font, sizeof(smaller), &smaller);
+  constexpr LONG kSmallest = 8;
+  while (-smaller.lfHeight > kSmallest) {
+    ++smaller.lfHeight;  // negative: one pixel less
+    UniqueFont candidate(CreateFontIndirectW(&smaller));
+    if (!candidate) return;
+    const bool fits = labelTextFits(label, candidate.get());
+    if (fits || -smaller.lfHeight == kSmallest) {
+      SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(candidate.get()), FALSE);
+      fitted_.push_back(std::move(candidate));
+      return;
+    }
+  }
+}
+
 }  // namespace tarvik

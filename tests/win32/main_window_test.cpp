@@ -306,6 +306,36 @@ TEST(WindowFonts, AFaceThatIsNotInstalledGivesWayToTheMessageFont) {
   EXPECT_NE(installedFaceOr(L"Tarvik No Such Face"), L"");
 }
 
+TEST(WindowFonts, ALabelWhoseTextOverrunsItsBoxGetsItsFontSmallerAndOnlyThen) {
+  WindowFonts fonts(96);
+  // A scalable face (Wine's Tahoma, in the prefix): MS Sans Serif comes in a few sizes only.
+  LOGFONTW wanted{};
+  wanted.lfHeight = -16;
+  wcscpy(wanted.lfFaceName, L"Tahoma");
+  const UniqueFont font(CreateFontIndirectW(&wanted));
+  const HFONT named = font.get();
+  const auto label = [&](const wchar_t* text) {
+    const HWND made = CreateWindowW(L"STATIC", text, WS_POPUP | SS_LEFT, 0, 0, 150, 30, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(named), FALSE);
+    fonts.fitLabelFont(made);
+    return made;
+  };
+  const HWND fitting = label(L"Short");
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(fitting, WM_GETFONT, 0, 0)), named);
+  const HWND overrunning = label(L"This is the second official update");
+  ASSERT_FALSE(labelTextFits(overrunning, named));
+  const auto fitted = reinterpret_cast<HFONT>(SendMessageW(overrunning, WM_GETFONT, 0, 0));
+  EXPECT_TRUE(labelTextFits(overrunning, fitted));
+  LOGFONTW before{}, after{};
+  GetObjectW(named, sizeof(before), &before);
+  GetObjectW(fitted, sizeof(after), &after);
+  EXPECT_LT(-after.lfHeight, -before.lfHeight);
+  EXPECT_STREQ(after.lfFaceName, before.lfFaceName);
+  DestroyWindow(fitting);
+  DestroyWindow(overrunning);
+}
+
 TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
   ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
   click(ControlId::Command1);
