@@ -33,7 +33,10 @@ verify_signature() {
   local trust
   trust=$(mktemp)
   [[ ! -f /etc/ssl/certs/ca-certificates.crt ]] || cat /etc/ssl/certs/ca-certificates.crt >"$trust"
-  openssl pkcs12 -in "$pkcs12" -nokeys -passin env:TARVIK_SIGN_PASSWORD >>"$trust" 2>/dev/null
+  # Older files use ciphers that OpenSSL 3 reads only with its legacy provider.
+  openssl pkcs12 -in "$pkcs12" -nokeys -passin env:TARVIK_SIGN_PASSWORD >>"$trust" 2>/dev/null ||
+    openssl pkcs12 -legacy -in "$pkcs12" -nokeys -passin env:TARVIK_SIGN_PASSWORD >>"$trust" \
+      2>/dev/null || true
   local report status=0
   report=$(osslsigncode verify -in "$signed" -CAfile "$trust" 2>&1) || status=$?
   rm -f "$trust"
