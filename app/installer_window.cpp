@@ -73,6 +73,8 @@ void Tarvik_installer_main::Command1_Click() {
   running_ = true;
   hideSelectionControls();
   controls_.yield();
+  progress_.emplace(controls_, listMemberSizes(installerPath_),
+                    1 + tickedEntries(controls_.list2()));
 
   if (const auto path = pathTheLibraryCannotTake()) {
     failRun("The update cannot be installed: the name\n\n" + *path +
@@ -91,6 +93,7 @@ void Tarvik_installer_main::Command1_Click() {
             exit_code::kPayloadUnreadable);
     return;
   }
+  progress_->stepFinished();
   if (!updateCanStart(tickedFolders())) return;
 
   CheckList& List1 = controls_.list1();
@@ -101,6 +104,7 @@ void Tarvik_installer_main::Command1_Click() {
     List1.setListIndex(i);
     updateFolder(List1.currentText());
     if (!running_) return;
+    progress_->stepFinished();
     controls_.setCaption(ControlId::Label9, "");
     controls_.yield();
   }
@@ -231,6 +235,7 @@ void Tarvik_installer_main::Progress(int32_t lCount, const std::string& sMsg) {
 void Tarvik_installer_main::pakket_Progress(int32_t /*lCount*/, const std::string& sMsg) {
   lastLibraryText_ = sMsg;
   controls_.setCaption(ControlId::Label9, sMsg);
+  if (progress_) progress_->libraryPrinted(sMsg);
   controls_.yield();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/run_progress.h"
 #include "discovery/scenery_config_scan.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -59,6 +60,7 @@ class Tarvik_installer_main : private UnzipEventListener {
   SceneryConfigScan scan_;
   std::unique_ptr<cUnzip> pakket;
   std::string lastLibraryText_;
+  std::optional<RunProgress> progress_;
   bool running_ = false;
 };
 

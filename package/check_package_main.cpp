@@ -1,8 +1,8 @@
 // tarvik_check_package PACKAGE PROGRAM [--archive ARCHIVE] [--list] [--no-extract]
 //                      [--no-resources]
 // Finds the archive in the installer package as the unzip library does and holds the package to
-// the program it was built from. --list prints each entry as "CRC32 SIZE NAME". Exits with 0
-// when the package is sound, 1 when it is not.
+// the program it was built from, signed or not. --list prints each entry as "CRC32 SIZE NAME".
+// Exits with 0 when the package is sound, 1 when it is not.
 
 #include <cstdio>
 #include <cstring>
@@ -55,6 +55,13 @@ int main(int argc, char** argv) {
                  report.programChecksum,
                  wide(report.endRecordPosition), wide(report.centralDirectoryPosition),
                  report.storedCentralDirectoryOffset, wide(report.shift), report.entries.size());
+    if (report.isSigned())
+      std::fprintf(out,
+                   "signed: a signature of %llu bytes at %llu, behind the archive's end at %llu\n",
+                   wide(report.signatureLength), wide(report.signaturePosition),
+                   wide(report.archiveEnd));
+    else
+      std::fprintf(out, "unsigned\n");
     for (const std::string& problem : report.problems)
       std::fprintf(out, "  problem: %s\n", problem.c_str());
     std::fprintf(out, "%s\n", report.sound() ? "package sound" : "package NOT sound");

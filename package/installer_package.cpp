@@ -84,23 +84,50 @@ class PackageCheck {
     const std::string program = readBytes(program_);
     report_.programLength = program.size();
     const std::string head = readBytes(package_, program.size());
-    if (head != program) {
-      const auto difference = std::mismatch(head.begin(), head.end(), program.begin()).first;
+    const std::string unsignedHead = withoutSigningFields(head, program);
+    if (unsignedHead != program) {
+      const auto difference =
+          std::mismatch(unsignedHead.begin(), unsignedHead.end(), program.begin()).first;
       problem("the package does not start with the program's bytes: they differ from position " +
-              std::to_string(difference - head.begin()));
+              std::to_string(difference - unsignedHead.begin()));
     }
     checkProgramPart(head);
   }
 
-  // The program part as Windows sees it: its checksum still covers exactly the program, and
-  // its resources are the installer's.
+  // The program part with the fields that signing rewrites taken back from the program, after
+  // noting where the certificate table lies. Unsigned, the part stays as it is.
+  std::string withoutSigningFields(std::string head, const std::string& program) {
+    try {
+      const PeImage image(head);
+      const PeDataDirectory table = image.dataDirectory(pe_directory::kCertificates);
+      report_.signaturePosition = table.virtualAddress;
+      report_.signatureLength = table.size;
+      if (!report_.isSigned()) return head;
+      const std::pair<size_t, size_t> rewritten[] = {
+          {image.checksumPosition(), 4},
+          {image.dataDirectoryPosition(pe_directory::kCertificates), 8}};
+      for (const auto& [position, length] : rewritten)
+        if (position + length <= std::min(head.size(), program.size()))
+          head.replace(position, length, program, position, length);
+    } catch (const PeFormatError&) {
+      // checkProgramPart reports it.
+    }
+    return head;
+  }
+
+  // The program part as Windows sees it: its checksum still covers exactly the program (the
+  // whole file once signed), and its resources are the installer's.
   void checkProgramPart(std::string head) {
     try {
       const PeImage image(std::move(head));
       report_.programChecksum = image.checksum();
-      if (image.checksum() != 0 && image.checksum() != image.computedChecksum())
+      const uint32_t computed =
+          report_.isSigned() ? PeImage(readBytes(package_)).computedChecksum()
+                             : image.computedChecksum();
+      if (image.checksum() != 0 && image.checksum() != computed)
         problem("the program's header checksum " + hex(image.checksum()) +
-                " is not the one computed over the program, " + hex(image.computedChecksum()));
+                " is not the one computed over the " +
+                (report_.isSigned() ? "signed file, " : "program, ") + hex(computed));
       if (!options_.checkResources) return;
       for (const std::string& finding : checkInstallerResources(readResources(image)))
         problem("resources: " + finding);
@@ -121,13 +148,40 @@ class PackageCheck {
     report_.centralDirectoryPosition = reader.centralDirectoryPosition();
     report_.storedCentralDirectoryOffset = reader.endRecord().centralDirectoryOffset;
     report_.shift = reader.shift();
+    report_.archiveEnd = reader.archiveEnd();
     if (report_.shift != report_.programLength)
       problem("the archive is shifted by " + std::to_string(report_.shift) +
               " bytes, but the program is " + std::to_string(report_.programLength) +
               " bytes long");
     checkFirstHeader(reader);
     checkEntries(reader);
+    checkTail();
     if (!options_.archive.empty()) compareArchive();
+  }
+
+  // Nothing follows the archive but, in a signed package, the padding to a multiple of 8 bytes
+  // and the signature.
+  void checkTail() {
+    const uint64_t end = report_.archiveEnd;
+    if (!report_.isSigned()) {
+      if (end != report_.packageLength)
+        problem(std::to_string(report_.packageLength - end) +
+                " bytes follow the archive in an unsigned package");
+      return;
+    }
+    const uint64_t position = report_.signaturePosition;
+    if (position + report_.signatureLength != report_.packageLength)
+      problem("the signature does not reach to the end of the file");
+    if (position < end || position - end >= 8 || position % 8 != 0)
+      return problem("the signature at " + std::to_string(position) +
+                     " does not follow the archive's end at " + std::to_string(end) +
+                     " after the padding to a multiple of 8 bytes");
+    std::ifstream in(package_, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(end));
+    std::string padding(position - end, '\0');
+    in.read(padding.data(), static_cast<std::streamsize>(padding.size()));
+    if (padding.find_first_not_of('\0') != std::string::npos)
+      problem("the padding in front of the signature is not zero bytes");
   }
 
   void checkFirstHeader(const ZipReader& reader) {
@@ -163,8 +217,8 @@ class PackageCheck {
 
   void compareArchive() {
     const std::string archive = readBytes(options_.archive);
-    if (report_.shift + archive.size() != report_.packageLength)
-      return problem("the package holds " + std::to_string(report_.packageLength - report_.shift) +
+    if (report_.shift + archive.size() != report_.archiveEnd)
+      return problem("the package holds " + std::to_string(report_.archiveEnd - report_.shift) +
                      " archive bytes; the archive has " + std::to_string(archive.size()));
     std::ifstream in(package_, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(report_.shift));

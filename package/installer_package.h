@@ -2,7 +2,10 @@
 // The installer package: the linked program followed by the payload archive, appended byte for
 // byte. Nothing in the program is patched and no archive offset is moved, so every offset in
 // the archive counts from the archive's own start and a reader finds the archive by the shift
-// between where its central directory lies and where the end record says it lies.
+// between where its central directory lies and where the end record says it lies. A signed
+// package has an Authenticode signature behind the archive's end: signing pads the file to a
+// multiple of 8 bytes, appends the signature and rewrites two header fields of the program, its
+// checksum and the certificate table's entry.
 
 #include <cstdint>
 #include <filesystem>
@@ -43,10 +46,15 @@ struct PackageReport {
   uint32_t storedCentralDirectoryOffset = 0;
   uint64_t shift = 0;
   uint32_t programChecksum = 0;  // as the program part's header holds it
+  uint64_t archiveEnd = 0;  // one past the end record's comment
+  // The certificate table of a signed package; both 0 when unsigned.
+  uint64_t signaturePosition = 0;
+  uint64_t signatureLength = 0;
   std::vector<PackageEntry> entries;  // in central directory order
   std::vector<std::string> problems;  // empty when the package is sound
 
   bool sound() const { return problems.empty(); }
+  bool isSigned() const { return signatureLength != 0; }
 };
 
 struct PackageCheckOptions {
@@ -61,7 +69,10 @@ struct PackageCheckOptions {
 // Finds the archive in the package by the shift of its central directory and holds the package
 // to its program: the shift equals the program's length, the package starts with the program's
 // bytes unchanged (so the header checksum, when the linker set one, still covers exactly the
-// program), the archive's first local header follows them directly, and the entries are
+// program), the archive's first local header follows them directly, the archive reaches to the
+// end of the file or, in a signed package, to the padding in front of the signature (then only
+// the checksum, which must cover the whole file, and the certificate table's entry may differ
+// from the program's), and the entries are
 // files under "scenery/" and "texture/" and those two folders, none encrypted, none stored
 // under a name that Windows would merge with another. Never throws for a faulty package; its
 // faults are the report's problems.

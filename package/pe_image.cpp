@@ -50,8 +50,9 @@ void PeImage::readHeaders() {
   const uint32_t directoryCount = getU32(bytes_, optional + countAt);
   if (uint64_t{directoryCount} * 8 > optionalSize - countAt - 4)
     throw PeFormatError("more data directories than the optional header holds");
+  directoryTablePosition_ = optional + countAt + 4;
   for (uint32_t i = 0; i < directoryCount; ++i) {
-    const uint64_t at = optional + countAt + 4 + 8 * uint64_t{i};
+    const uint64_t at = directoryTablePosition_ + 8 * uint64_t{i};
     directories_.push_back({getU32(bytes_, at), getU32(bytes_, at + 4)});
   }
   imageEnd_ = getU32(bytes_, optional + kSizeOfHeaders);

@@ -31,6 +31,8 @@ struct PeDataDirectory {
 
 namespace pe_directory {
 inline constexpr size_t kResources = 2;
+// A file position, not an address: the Authenticode signature behind everything else.
+inline constexpr size_t kCertificates = 4;
 inline constexpr size_t kDebug = 6;
 }  // namespace pe_directory
 
@@ -46,6 +48,10 @@ class PeImage {
   // the length). A linker may leave the stored one 0.
   uint32_t checksum() const { return checksum_; }
   uint32_t computedChecksum() const;
+  // Where the checksum and a data directory's entry lie in the file: the fields that signing
+  // rewrites.
+  size_t checksumPosition() const { return checksumPosition_; }
+  size_t dataDirectoryPosition(size_t index) const { return directoryTablePosition_ + 8 * index; }
   const std::vector<PeSection>& sections() const { return sections_; }
   // An absent directory has address and size 0.
   PeDataDirectory dataDirectory(size_t index) const;
@@ -64,6 +70,7 @@ class PeImage {
   bool is64Bit_ = false;
   uint32_t checksum_ = 0;
   size_t checksumPosition_ = 0;
+  size_t directoryTablePosition_ = 0;
   std::vector<PeDataDirectory> directories_;
   std::vector<PeSection> sections_;
   uint64_t imageEnd_ = 0;

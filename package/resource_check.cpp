@@ -145,9 +145,11 @@ class ResourceCheck {
 
   void checkFixedVersion(const FixedVersionInfo& fixed) {
     if (fixed.fileVersion != expected::kVersion)
-      problem("file version " + versionText(fixed.fileVersion) + " instead of 1.0.0.0");
+      problem("file version " + versionText(fixed.fileVersion) + " instead of " +
+              versionText(expected::kVersion));
     if (fixed.productVersion != expected::kVersion)
-      problem("product version " + versionText(fixed.productVersion) + " instead of 1.0.0.0");
+      problem("product version " + versionText(fixed.productVersion) + " instead of " +
+              versionText(expected::kVersion));
     if (fixed.fileOs != version_fixed::kOsWindows32)
       problem("operating system " + std::to_string(fixed.fileOs) + " instead of 32-bit Windows");
     if (fixed.fileType != version_fixed::kTypeApplication)

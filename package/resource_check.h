@@ -2,7 +2,8 @@
 // The installer program's resources, held against what the program must carry: icon group 1
 // with the one 32 x 32, 16-colour image 30001, the version information with its string table
 // for language 0x0409 and code page 1200 and its translation entry, the program manifest, and
-// nothing else.
+// nothing else. The version information names the add-on, the update and its version as
+// package/product.txt gives them.
 
 #include <array>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "package/pe_resources.h"
+#include "package/product_info.h"
 
 namespace tarvik::package {
 
@@ -22,15 +24,16 @@ inline constexpr uint16_t kManifestId = 1;
 inline constexpr int kIconSide = 32;
 inline constexpr int kIconColours = 16;
 inline constexpr uint16_t kIconBitCount = 4;
-inline constexpr std::array<uint16_t, 4> kVersion{1, 0, 0, 0};
+inline constexpr std::array<uint16_t, 4> kVersion{TARVIK_PRODUCT_VERSION_NUMBERS};
 inline constexpr std::string_view kStringTable = "040904B0";
 inline constexpr uint16_t kLanguage = 0x0409;
 inline constexpr uint16_t kCodePage = 0x04B0;
-inline constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kStrings{{
-    {"CompanyName", "."},
-    {"ProductName", "tarvik_installer"},
-    {"FileVersion", "1.00"},
-    {"ProductVersion", "1.00"},
+inline constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kStrings{{
+    {"CompanyName", TARVIK_PRODUCT_COMPANY},
+    {"FileDescription", TARVIK_PRODUCT_DESCRIPTION},
+    {"ProductName", TARVIK_PRODUCT_NAME},
+    {"FileVersion", TARVIK_PRODUCT_VERSION},
+    {"ProductVersion", TARVIK_PRODUCT_VERSION},
     {"InternalName", "tarvik_installer"},
     {"OriginalFilename", "tarvik_installer.exe"},
 }};

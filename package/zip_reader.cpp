@@ -1,6 +1,7 @@
 #include "package/zip_reader.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "package/deflate.h"
 
@@ -38,12 +39,20 @@ void ZipReader::findEndRecord() {
   const uint64_t tailLength = std::min<uint64_t>(fileSize_, kEndRecordSize + kMaxCommentLength);
   const uint64_t tailStart = fileSize_ - tailLength;
   const std::string tail = readAt(tailStart, tailLength);
-  // Backwards from the last place an end record fits; a candidate counts only when its comment
-  // reaches exactly to the end of the file, so that signature bytes in a comment are passed over.
+  // Backwards from the last place an end record fits; a candidate whose comment reaches exactly
+  // to the end of the file wins, so that signature bytes in a comment are passed over.
+  std::optional<size_t> found;
   for (size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
     if (getU32(tail, at) != kEndRecordSignature) continue;
-    const uint16_t commentLength = getU16(tail, at + 20);
-    if (at + kEndRecordSize + commentLength != tail.size()) continue;
+    const uint64_t end = at + kEndRecordSize + getU16(tail, at + 20);
+    if (end == tail.size()) {
+      found = at;
+      break;
+    }
+    if (end < tail.size() && !found) found = at;
+  }
+  if (found) {
+    const size_t at = *found;
     end_.position = tailStart + at;
     end_.diskNumber = getU16(tail, at + 4);
     end_.centralDirectoryDisk = getU16(tail, at + 6);
@@ -51,7 +60,7 @@ void ZipReader::findEndRecord() {
     end_.entriesTotal = getU16(tail, at + 10);
     end_.centralDirectorySize = getU32(tail, at + 12);
     end_.centralDirectoryOffset = getU32(tail, at + 16);
-    end_.commentLength = commentLength;
+    end_.commentLength = getU16(tail, at + 20);
     return;
   }
   throw ZipFormatError("no end record of a ZIP archive in the file");

@@ -60,11 +60,15 @@ struct ZipCentralEntry {
 class ZipReader {
  public:
   // Opens the file and reads the end record, the central directory and every local header.
-  // Throws ZipFormatError when they cannot be found or do not hold together.
+  // Throws ZipFormatError when they cannot be found or do not hold together. Like the unzip
+  // library, it takes the last end record whose comment reaches the end of the file, else the
+  // last one whose comment ends before it (a signature may follow the archive).
   explicit ZipReader(const std::filesystem::path& file);
 
   uint64_t fileSize() const { return fileSize_; }
   const ZipEndRecord& endRecord() const { return end_; }
+  // One past the end record's comment: where the archive ends in the file.
+  uint64_t archiveEnd() const { return end_.position + kEndRecordSize + end_.commentLength; }
   uint64_t centralDirectoryPosition() const { return centralDirectoryPosition_; }
   // Where the archive's first byte lies in the file: 0 for a stand-alone archive.
   uint64_t shift() const { return shift_; }

@@ -3,6 +3,7 @@
 // lists, yielding to the message loop, message boxes and the end of the program. The Win32
 // window implements it; tests use a recording double.
 
+#include <cstdint>
 #include <string>
 
 namespace tarvik {
@@ -56,12 +57,16 @@ class WindowControls {
   virtual void yield() = 0;
   // A message box with one OK button; returns when the user dismisses it.
   virtual void showMessage(const std::string& text, const std::string& title) = 0;
-  // The same with a warning icon, for a failure the user must read.
+  // The same with a warning icon, for a failure the user must read. Once the run's progress
+  // shows, it turns to its error state before the warning appears.
   virtual void showWarning(const std::string& text, const std::string& title) = 0;
   // A warning with Retry and Cancel, and with offerAdministrator also a choice to start the
   // program again with administrator rights; returns the user's choice.
   virtual RetryAnswer askRetry(const std::string& text, const std::string& title,
                                bool offerAdministrator) = 0;
+  // The run's progress: done of total units of work. The first call shows the progress bar below
+  // the status line (and the progress on the taskbar button where Windows offers it).
+  virtual void showRunProgress(uint64_t done, uint64_t total) = 0;
   // Opens the folder picker; what it adds arrives through the lists.
   virtual void showFolderPicker() = 0;
   // Ends the program at once with the exit code given (app/exit_codes.h).

@@ -4,19 +4,42 @@
 # checks the result: the archive is found by the shift of its central directory, the shift equals
 # the program's length, the program part is the linked program unchanged, every entry inflates
 # to its CRC-32, and the program's resources are exactly the icon, the version information and
-# the manifest.
+# the manifest. With a code-signing certificate the package is signed after the archive is
+# appended, so the signature covers program and payload alike; the check then also verifies the
+# signature and names the signer.
 #
-# usage: scripts/package.sh [PAYLOAD_FOLDER]
-#   Without an argument the demo payload is generated (511 files) and packaged. With one, the
+# usage: scripts/package.sh [PAYLOAD_FOLDER] [--sign-pkcs12 FILE [--timestamp URL]]
+#   Without a folder the demo payload is generated (511 files) and packaged. With one, the
 #   files directly inside PAYLOAD_FOLDER/scenery and PAYLOAD_FOLDER/texture are packed.
+#   --sign-pkcs12 FILE signs with the certificate and key in the PKCS#12 file, whose password
+#   is read from the environment variable TARVIK_SIGN_PASSWORD (never from the command line);
+#   --timestamp URL adds a timestamp (RFC 3161) from that server.
 #
 # Environment: TARVIK_NATIVE_BUILD (default build/native: the package tools),
 # TARVIK_WINDOWS_BUILD (default build/windows: the program and the library), TARVIK_DIST
 # (default dist), TARVIK_NO_BUILD=1 to use the trees as they are instead of bringing the
 # targets up to date.
 set -euo pipefail
-payload_folder=${1:+$(realpath "$1")}
+usage() {
+  echo "usage: scripts/package.sh [PAYLOAD_FOLDER] [--sign-pkcs12 FILE [--timestamp URL]]" >&2
+  exit 2
+}
+payload_folder= pkcs12= timestamp=
+while (($#)); do
+  case $1 in
+    --sign-pkcs12) (($# >= 2)) || usage; pkcs12=$(realpath "$2"); shift 2 ;;
+    --timestamp) (($# >= 2)) || usage; timestamp=$2; shift 2 ;;
+    -*) usage ;;
+    *) [[ -z $payload_folder ]] || usage; payload_folder=$(realpath "$1"); shift ;;
+  esac
+done
+[[ -z $timestamp || -n $pkcs12 ]] || usage
+if [[ -n $pkcs12 && -z ${TARVIK_SIGN_PASSWORD+set} ]]; then
+  echo "package: set TARVIK_SIGN_PASSWORD to the password of $pkcs12" >&2
+  exit 2
+fi
 cd "$(dirname "$0")/.."
+source scripts/package-signing.sh
 native=${TARVIK_NATIVE_BUILD:-build/native}
 windows=${TARVIK_WINDOWS_BUILD:-build/windows}
 dist=${TARVIK_DIST:-dist}
@@ -50,10 +73,16 @@ else
 fi
 
 program=$windows/bin/tarvik_installer.exe
-"$native/bin/tarvik_make_package" "$program" "$archive" "$dist/tarvik_installer.exe"
+if [[ -n $pkcs12 ]]; then
+  "$native/bin/tarvik_make_package" "$program" "$archive" "$work/unsigned.exe"
+  sign_package "$pkcs12" "$timestamp" "$work/unsigned.exe" "$dist/tarvik_installer.exe"
+else
+  "$native/bin/tarvik_make_package" "$program" "$archive" "$dist/tarvik_installer.exe"
+fi
 cp "$windows/bin/tarvik_unzip.dll" "$dist/tarvik_unzip.dll.part"
 mv "$dist/tarvik_unzip.dll.part" "$dist/tarvik_unzip.dll"
 
 "$native/bin/tarvik_check_package" "$dist/tarvik_installer.exe" "$program" --archive "$archive"
+[[ -z $pkcs12 ]] || verify_signature "$pkcs12" "$dist/tarvik_installer.exe"
 echo "package: $dist/tarvik_installer.exe ($(stat -c %s "$dist/tarvik_installer.exe") bytes)" \
   "and $dist/tarvik_unzip.dll"

@@ -4,7 +4,9 @@
 # screenshots/window.png and closes the installer again.
 #
 # Environment: BUILD_DIR (default build/windows), DEMO_PREFIX (default build/demo-prefix),
-# SCREENSHOT (default screenshots/window.png).
+# SCREENSHOT (default screenshots/window.png), WITHOUT_WINDOWS_FONTS=1 to take Wine's copies of
+# Windows' fonts (MS Sans Serif, Tahoma, ...) out of the prefix first, as in a prefix made
+# without them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -25,6 +27,11 @@ cmake --build "$build_dir" --target tarvik_installer -j2
 ensure_display
 bash scripts/make-demo-prefix.sh "$prefix"
 ensure_wine_prefix "$prefix"
+if [[ ${WITHOUT_WINDOWS_FONTS:-0} == 1 ]]; then
+  (cd /usr/share/wine/fonts && for font in *; do rm -f "$prefix/drive_c/windows/Fonts/$font"; done)
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
+fi
 # Without a window manager Wine draws the windows' frames and captions itself.
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 

@@ -10,6 +10,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick
   python3 zip unzip libarchive-tools p7zip-full
+  osslsigncode openssl
 )
 
 missing=()

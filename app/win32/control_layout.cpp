@@ -77,9 +77,12 @@ HWND createControl(HWND parent, const ControlRow& row, const WindowFonts& fonts,
 }  // namespace
 
 std::vector<HWND> createControls(HWND parent, std::span<const ControlRow> layout,
-                                 const WindowFonts& fonts, int dpi) {
+                                 WindowFonts& fonts, int dpi) {
   std::vector<HWND> controls;
-  for (const ControlRow& row : layout) controls.push_back(createControl(parent, row, fonts, dpi));
+  for (const ControlRow& row : layout) {
+    controls.push_back(createControl(parent, row, fonts, dpi));
+    if (row.kind == ControlKind::Label) fonts.fitLabelFont(controls.back());
+  }
   for (std::size_t i = 0; i < layout.size(); ++i) {
     if (paintedOnWindow(layout[i].kind))
       SetWindowPos(controls[i], HWND_BOTTOM, 0, 0, 0, 0,

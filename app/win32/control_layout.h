@@ -43,9 +43,10 @@ struct ControlRow {
 
 // Creates the controls of a table in tab order, so that Tab visits them in that order, then puts
 // the labels and pictures below the other controls, as they are only painted on the window.
-// Returns the controls' handles in the table's order.
+// A label whose text does not fit its box in its font gets the font smaller. Returns the
+// controls' handles in the table's order.
 std::vector<HWND> createControls(HWND parent, std::span<const ControlRow> layout,
-                                 const WindowFonts& fonts, int dpi);
+                                 WindowFonts& fonts, int dpi);
 
 // The window rectangle of a window whose client area measures the given twips.
 SIZE windowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style,

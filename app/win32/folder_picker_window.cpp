@@ -73,7 +73,7 @@ constexpr int id(PickerControl control) { return static_cast<int>(control); }
 
 FolderPickerWindow::FolderPickerWindow(HWND owner, WindowControls& mainWindow,
                                        const WindowServices& services, HBITMAP picture,
-                                       const WindowFonts& fonts, int dpi)
+                                       WindowFonts& fonts, int dpi)
     : owner_(owner),
       mainWindow_(mainWindow),
       services_(services),

@@ -21,7 +21,7 @@ class FolderPickerWindow : public FolderPickerControls {
   // Creates the dialog hidden, listing the current folder. mainWindow supplies the lists that
   // the dialog appends to and reports errors of its handlers.
   FolderPickerWindow(HWND owner, WindowControls& mainWindow, const WindowServices& services,
-                     HBITMAP picture, const WindowFonts& fonts, int dpi);
+                     HBITMAP picture, WindowFonts& fonts, int dpi);
   ~FolderPickerWindow() override;
   FolderPickerWindow(const FolderPickerWindow&) = delete;
   FolderPickerWindow& operator=(const FolderPickerWindow&) = delete;

@@ -74,6 +74,7 @@ void MainWindow::createControls() {
   // The discovery fills the lists before the window is shown: they draw from show() on.
   list1_.setDrawing(false);
   list2_.setDrawing(false);
+  runProgress_.create(window_, dpi_);
 }
 
 void MainWindow::addListTooltips() {
@@ -133,7 +134,12 @@ void MainWindow::showMessage(const std::string& text, const std::string& title) 
 }
 
 void MainWindow::showWarning(const std::string& text, const std::string& title) {
+  runProgress_.showFailed();
   services_.messageBox(window_, widen(text), widen(title), MB_OK | MB_ICONWARNING);
+}
+
+void MainWindow::showRunProgress(uint64_t done, uint64_t total) {
+  runProgress_.show(done, total);
 }
 
 void MainWindow::showFolderPicker() {

@@ -13,6 +13,7 @@
 #include "app/win32/folder_picker_window.h"
 #include "app/win32/gdi_handles.h"
 #include "app/win32/list_view_check_list.h"
+#include "app/win32/run_progress_bar.h"
 #include "app/win32/window_fonts.h"
 #include "app/win32/window_services.h"
 #include "platform/window_controls.h"
@@ -50,6 +51,7 @@ class MainWindow : public WindowControls {
   void showWarning(const std::string& text, const std::string& title) override;
   RetryAnswer askRetry(const std::string& text, const std::string& title,
                        bool offerAdministrator) override;
+  void showRunProgress(uint64_t done, uint64_t total) override;
   void showFolderPicker() override;
   void endProgram(int exitCode) override;
 
@@ -75,6 +77,7 @@ class MainWindow : public WindowControls {
   HWND focusBeforeDeactivation_ = nullptr;
   ListViewCheckList list1_;
   ListViewCheckList list2_;
+  RunProgressBar runProgress_;
   Tarvik_installer_main* installer_ = nullptr;
   // Owned by the main window; destroyed before it.
   std::unique_ptr<FolderPickerWindow> picker_;

@@ -22,6 +22,29 @@ FontSpec fontSpec(FontKind kind) {
 
 namespace {
 
+int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+}  // namespace
+
+std::wstring installedFaceOr(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+  bool found = false;
+  const ScreenDc screen;
+  EnumFontFamiliesExW(screen.get(), &wanted, noteFound, reinterpret_cast<LPARAM>(&found), 0);
+  if (found) return face;
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  return metrics.lfMessageFont.lfFaceName;
+}
+
+namespace {
+
 UniqueFont createFont(const FontSpec& wanted, int dpi) {
   LOGFONTW font{};
   font.lfHeight = fontHeight(wanted.hundredthsOfPoint, dpi);
@@ -31,7 +54,7 @@ UniqueFont createFont(const FontSpec& wanted, int dpi) {
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  wcsncpy(font.lfFaceName, wanted.face, LF_FACESIZE - 1);
+  wcsncpy(font.lfFaceName, installedFaceOr(wanted.face).c_str(), LF_FACESIZE - 1);
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
@@ -40,6 +63,42 @@ UniqueFont createFont(const FontSpec& wanted, int dpi) {
 WindowFonts::WindowFonts(int dpi) {
   for (std::size_t kind = 0; kind < fonts_.size(); ++kind)
     fonts_[kind] = createFont(fontSpec(static_cast<FontKind>(kind)), dpi);
+}
+
+bool labelTextFits(HWND label, HFONT font) {
+  RECT box{};
+  GetClientRect(label, &box);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(),
+                                                      static_cast<int>(text.size()))));
+  const ScreenDc screen;
+  const HGDIOBJ previous = SelectObject(screen.get(), font);
+  RECT needed{0, 0, box.right, 0};
+  DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &needed,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(screen.get(), previous);
+  // A line that fills the box would touch the label beside it.
+  constexpr LONG kClearance = 3;
+  return needed.bottom <= box.bottom && needed.right + kClearance <= box.right;
+}
+
+void WindowFonts::fitLabelFont(HWND label) {
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+  if (!font || labelTextFits(label, font)) return;
+  LOGFONTW smaller{};
+  GetObjectW(font, sizeof(smaller), &smaller);
+  constexpr LONG kSmallest = 8;
+  while (-smaller.lfHeight > kSmallest) {
+    ++smaller.lfHeight;  // negative: one pixel less
+    UniqueFont candidate(CreateFontIndirectW(&smaller));
+    if (!candidate) return;
+    const bool fits = labelTextFits(label, candidate.get());
+    if (fits || -smaller.lfHeight == kSmallest) {
+      SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(candidate.get()), FALSE);
+      fitted_.push_back(std::move(candidate));
+      return;
+    }
+  }
 }
 
 }  // namespace tarvik

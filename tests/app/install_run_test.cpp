@@ -99,7 +99,7 @@ TEST_F(InstallRunTest, ExtractsWithFolderNamesKeptAndOverwriteOnAfterTestingTheP
   std::vector<testing::RecordedCall> extractions;
   for (const auto& call : library.calls) {
     EXPECT_EQ(call.archive, kInstaller);
-    if (!call.test && !call.listOnly) extractions.push_back(call);
+    if (!call.test) extractions.push_back(call);
   }
   EXPECT_TRUE(library.calls.at(0).test);
   EXPECT_EQ(std::count_if(library.calls.begin(), library.calls.end(),

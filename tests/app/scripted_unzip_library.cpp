@@ -11,7 +11,6 @@ std::vector<std::string>* activeEvents = nullptr;
 
 std::string eventOf(const RecordedCall& call) {
   if (call.test) return "test " + call.archive;
-  if (call.listOnly) return "directory " + call.archive;
   std::string event = "unzip " + call.archive + " -> " + call.folder;
   if (call.includeNames.size() == 1) event += " [" + call.includeNames[0] + "]";
   if (call.includeNames.size() > 1)
@@ -19,22 +18,22 @@ std::string eventOf(const RecordedCall& call) {
   return event;
 }
 
-void listMembers(const std::vector<std::pair<std::string, uint32_t>>& members,
-                 const USERFUNCTIONS& callbacks) {
-  for (const auto& [name, size] : members) {
-    std::string text = name;
+int scriptedListing(const DCL& dcl, USERFUNCTIONS& callbacks) {
+  activeEvents->push_back(std::string("list ") + dcl.lpszZipFN);
+  for (ScriptedUnzipLibrary::Member member : active->listing) {
     char method[] = "Defl:N";
-    callbacks.SendApplicationMessage(size, size / 2, 50, 1, 26, 2002, 9, 49, 0, text.data(),
-                                     method, 0, ' ');
+    callbacks.SendApplicationMessage(member.size, member.size / 2, 50, 1, 26, 2002, 9, 49, 0,
+                                     member.name.data(), method, 0, ' ');
   }
+  return 0;
 }
 
 int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** includeNames,
                                     int /*excludeCount*/, char** /*excludeNames*/, DCL* dcl,
                                     USERFUNCTIONS* callbacks) {
+  if (dcl->nvflag != 0) return scriptedListing(*dcl, *callbacks);
   RecordedCall call;
   call.test = dcl->ntflag != 0;
-  call.listOnly = dcl->nvflag != 0;
   call.keepFolders = dcl->ndflag != 0;
   call.overwrite = dcl->noflag != 0;
   call.includeCount = includeCount;
@@ -43,10 +42,6 @@ int TARVIK_UNZIP_CALL scriptedUnzip(int includeCount, char** includeNames,
   call.folder = dcl->lpszExtractDir;
   active->calls.push_back(call);
   activeEvents->push_back(eventOf(call));
-  if (call.listOnly) {
-    listMembers(active->members, *callbacks);
-    return 0;
-  }
 
   ScriptedCall scripted;
   if (active->script.empty()) {

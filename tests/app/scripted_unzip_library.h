@@ -1,9 +1,9 @@
 #pragma once
 // An unzip library double for the installer's tests: each call of Wiz_SingleEntryUnzip is
-// recorded in the shared event log ("test <archive>", "directory <archive>", or "unzip <archive>
-// -> <folder>" with " [names]" when it names members). A listing reports the members; any other
-// call prints the texts scripted for it through the print callback and returns the scripted
-// result.
+// recorded in the shared event log ("test <archive>", or "unzip <archive> -> <folder>" with
+// " [names]" when it names members), prints the texts scripted for it through the print callback
+// and returns the scripted result. A listing is logged as "list <archive>" and reports the
+// members of `listing`, outside the script and the calls.
 
 #include <deque>
 #include <memory>
@@ -21,7 +21,6 @@ struct ScriptedCall {
 
 struct RecordedCall {
   bool test = false;
-  bool listOnly = false;
   bool keepFolders = false;
   bool overwrite = false;
   int includeCount = 0;
@@ -40,8 +39,11 @@ class ScriptedUnzipLibrary {
 
   // Calls beyond the script succeed and print "  inflating: <n>".
   std::deque<ScriptedCall> script;
-  // What a listing reports: the archive's names and their sizes once extracted.
-  std::vector<std::pair<std::string, uint32_t>> members = {
+  struct Member {
+    std::string name;
+    uint32_t size;  // once extracted; reported as stored in half of it
+  };
+  std::vector<Member> listing = {
       {"scenery/area.bgl", 1000}, {"scenery/qiro.bgl", 1040543}, {"texture/ground.bmp", 5000}};
   std::vector<RecordedCall> calls;
 };

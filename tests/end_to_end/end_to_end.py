@@ -34,6 +34,7 @@ import shutil
 import subprocess
 import sys
 import time
+import zipfile
 import zlib
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -257,6 +258,9 @@ class Expectation:
     message: list  # texts the message box must show
     updated: list = field(default_factory=list)  # add-on folders updated completely
     prepared_only: list = field(default_factory=list)  # scenery attributes reset, nothing else
+    # The run's steps (the payload test and each ticked entry): the progress bar's maximum must
+    # be that many times the payload's bytes. 0 leaves the maximum unchecked.
+    steps: int = 0
 
 
 @dataclass
@@ -292,7 +296,36 @@ def case_update(env, prefix):
     """The plain run: the package in its own folder, started there, three folders ticked."""
     place_package(env, prefix, "drive_c/Tarvik Update")
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
-                     Expectation([SUCCESS], updated=TICKED))
+                     Expectation([SUCCESS], updated=TICKED, steps=1 + len(TICKED)))
+
+
+def case_signed(env, prefix):
+    """The package step signs with a throw-away certificate and verifies the signature; the
+    signed package updates exactly as the unsigned one."""
+    signing = env.work / "signing"
+    shutil.rmtree(signing, ignore_errors=True)
+    signing.mkdir(parents=True)
+    secrets = dict(os.environ, TARVIK_SIGN_PASSWORD="throw-away " + os.urandom(6).hex())
+    run_checked(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                 "-subj", "/CN=Tarvik Test Signer/O=Throw-away", "-keyout", "key.pem",
+                 "-out", "cert.pem", "-addext", "extendedKeyUsage=codeSigning"], cwd=signing)
+    run_checked(["openssl", "pkcs12", "-export", "-inkey", "key.pem", "-in", "cert.pem",
+                 "-out", "signer.p12", "-passout", "env:TARVIK_SIGN_PASSWORD"], cwd=signing,
+                env=secrets)
+    env.dist = env.work / "dist-signed"
+    secrets.update(TARVIK_NO_BUILD="1", TARVIK_DIST=str(env.dist),
+                   TARVIK_NATIVE_BUILD=str(env.native_build),
+                   TARVIK_WINDOWS_BUILD=str(env.windows_build))
+    output = run_checked(["bash", str(REPO / "scripts/package.sh"),
+                          "--sign-pkcs12", str(signing / "signer.p12")], env=secrets, cwd=REPO)
+    print(output)
+    for said in ("signed: a signature of", "package sound",
+                 "signature verified; signed by /CN=Tarvik Test Signer/O=Throw-away"):
+        if said not in output:
+            raise Failure(f"the package step did not say {said!r}")
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=TICKED, steps=1 + len(TICKED)))
 
 
 def case_same_folder_twice(env, prefix):
@@ -377,6 +410,7 @@ def case_full_list(env, prefix):
 
 CASES = {
     "update": case_update,
+    "signed": case_signed,
     "same_folder_twice": case_same_folder_twice,
     "missing_texture": case_missing_texture,
     "renamed_elsewhere": case_renamed_elsewhere,
@@ -412,11 +446,32 @@ def screenshot(env, name):
     return path
 
 
-def read_message(env, prefix):
+def read_window(env, prefix, title):
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([WINE, str(helper), MESSAGE_TITLE], capture_output=True, text=True,
+    result = subprocess.run([WINE, str(helper), title], capture_output=True, text=True,
                             env=env.wine_env(prefix), timeout=60)
-    return result.stdout.replace("\\n", "\n")
+    return result.stdout
+
+
+def read_message(env, prefix):
+    return read_window(env, prefix, MESSAGE_TITLE).replace("\\n", "\n")
+
+
+@dataclass
+class Bar:
+    shown: bool
+    position: int
+    maximum: int
+    state: str
+
+
+def progress_bar(env, prefix):
+    """The main window's progress bar as another process reads it; None when there is none."""
+    for line in read_window(env, prefix, MAIN_TITLE).splitlines():
+        found = re.match(r"^msctls_progress32( \[hidden\])?: (\d+)/(\d+) (\w+)$", line)
+        if found:
+            return Bar(not found[1], int(found[2]), int(found[3]), found[4])
+    return None
 
 
 def window_gone(window):
@@ -487,21 +542,26 @@ class RunResult:
     message: str
     seconds: float
     exit_code: int
+    bars: dict  # the progress bar before the run, during it and when the message showed
 
 
 def run_installer(env, name, prefix, setup_info, during_shot):
     with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
                  setup_info.environment) as session:
         screenshot(env, f"{name}-1-window")
+        bars = {"before": progress_bar(env, prefix)}
         start = time.monotonic()
         session.press_install()
         if during_shot:
             time.sleep(0.4)
             screenshot(env, f"{name}-2-during")
+            if not find_window("^" + MESSAGE_TITLE + "$", 0):
+                bars["during"] = progress_bar(env, prefix)
         box, message = session.wait_box("3-message")
         seconds = session.box_seen_at - start
+        bars["message"] = progress_bar(env, prefix)
         session.answer(box, "Return")
-        return RunResult(message, seconds, session.exit_code())
+        return RunResult(message, seconds, session.exit_code(), bars)
 
 
 # --- Checking the outcome ------------------------------------------------------------------
@@ -622,6 +682,32 @@ def check_message(expectation, message):
             for text in expectation.message if text not in message]
 
 
+def check_progress(env, expectation, bars):
+    """Hidden before the run, shown during it; full at the success message, in its error
+    state at a failure's."""
+    before, at_message = bars["before"], bars["message"]
+    problems = []
+    if before is None or before.shown:
+        problems.append(f"before the run the progress bar is {before}, not there and hidden")
+    if "during" in bars and not (bars["during"] and bars["during"].shown):
+        problems.append(f"during the run the progress bar is {bars['during']}, not shown")
+    if at_message is None or not at_message.shown:
+        return problems + [f"at the message the progress bar is {at_message}, not shown"]
+    if SUCCESS in expectation.message:
+        if at_message.position != at_message.maximum or at_message.state != "normal":
+            problems.append(f"at the success message the progress bar is {at_message}, not full")
+        # The listing's sizes, which the run counts, are the members' stored bytes.
+        with zipfile.ZipFile(env.dist / "tarvik_installer.exe") as archive:
+            payload_bytes = sum(member.compress_size for member in archive.infolist())
+        if expectation.steps and at_message.maximum != expectation.steps * payload_bytes:
+            problems.append(f"the progress bar counts {at_message.maximum} bytes, not "
+                            f"{expectation.steps} x {payload_bytes}")
+    elif at_message.state != "error":
+        problems.append(f"at the failure's message the progress bar is {at_message}, "
+                        f"not in its error state")
+    return problems
+
+
 def run_case(env, name):
     case_root = env.work / "cases" / name
     prefix = case_root / "prefix"
@@ -636,11 +722,13 @@ def run_case(env, name):
     before = snapshot(prefix)
     env.ensure_display()
     try:
-        result = run_installer(env, name, prefix, setup_info, during_shot=name == "update")
+        result = run_installer(env, name, prefix, setup_info,
+                               during_shot=name in ("update", "signed"))
     finally:
         stop_wineserver(env, prefix)
     after = snapshot(prefix)
     problems = check_message(setup_info.expectation, result.message)
+    problems += check_progress(env, setup_info.expectation, result.bars)
     problems += Checker(env, prefix, before, after, setup_info.expectation).run()
     timing = f"{name}: {result.seconds:.2f} s from Enter to the message box"
     print(f"timing: {timing}")

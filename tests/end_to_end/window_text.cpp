@@ -1,13 +1,17 @@
 // e2e_window_text TITLE: prints the texts of the top-level window with that exact title and of
 // its child controls, one "class: text" line each (line breaks shown as "\n"), with
-// "class [hidden]: text" for a control that is not visible. Exits with 1 when no such window
-// exists. The end-to-end test reads the installer's message boxes with it, and the demo sees
-// from the hidden button that the run has started.
+// "class [hidden]: text" for a control that is not visible; a progress bar's text is its
+// position, its maximum and its state ("msctls_progress32: 1200/4800 normal"). Exits with 1 when
+// no such window exists. The end-to-end test reads the installer's message boxes and its
+// progress bar with it, and the demo sees from the hidden button that the run has started.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
+
+#include "app/win32/run_progress_bar.h"
 
 namespace {
 
@@ -34,8 +38,20 @@ std::wstring className(HWND window) {
   return name;
 }
 
+// Read across processes: these messages carry no pointers.
+std::wstring progressText(HWND bar) {
+  const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+  const LRESULT maximum = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+  // A control without states (Wine's) shows the error state by its colour.
+  const bool error = SendMessageW(bar, PBM_GETSTATE, 0, 0) == PBST_ERROR ||
+                     SendMessageW(bar, PBM_GETBARCOLOR, 0, 0) == tarvik::kRunProgressErrorColour;
+  const wchar_t* stateName = error ? L"error" : L"normal";
+  return std::to_wstring(position) + L"/" + std::to_wstring(maximum) + L" " + stateName;
+}
+
 void printLine(HWND window) {
-  std::string text = utf8(windowText(window));
+  const bool progressBar = className(window) == PROGRESS_CLASSW;
+  std::string text = utf8(progressBar ? progressText(window) : windowText(window));
   std::string shown;
   for (const char c : text) {
     if (c == '\r') continue;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "package/installer_package.h"
+#include "package/pe_image.h"
 #include "package/zip_layout.h"
 #include "package/zip_reader.h"
 #include "package/zip_writer.h"
@@ -257,6 +258,55 @@ TEST_F(InstallerPackage, TheProgramsResourcesAreChecked) {
   PackageCheckOptions options;
   options.checkResources = false;
   EXPECT_THAT(check(options).problems, ElementsAre());
+}
+
+// What signing does to a package: pads it to a multiple of 8 bytes, appends the signature,
+// enters it in the certificate table's entry and sets the checksum over the whole file.
+std::string signedLikeAuthenticode(std::string bytes, const std::string& signature) {
+  bytes.append((8 - bytes.size() % 8) % 8, '\0');
+  const size_t entry = PeImage(bytes).dataDirectoryPosition(pe_directory::kCertificates);
+  std::string fields;
+  putU32(fields, static_cast<uint32_t>(bytes.size()));
+  putU32(fields, static_cast<uint32_t>(signature.size()));
+  bytes.replace(entry, 8, fields);
+  bytes += signature;
+  std::string checksum;
+  putU32(checksum, PeImage(bytes).computedChecksum());
+  return bytes.replace(testing::kChecksumPosition, 4, checksum);
+}
+
+TEST_F(InstallerPackage, ASignedPackageIsFoundWithItsSignatureBehindTheArchive) {
+  // An archive comment that leaves the package a few bytes short of a multiple of 8.
+  std::string archive = readFile(archive_);
+  const size_t comment = (readFile(program_).size() + archive.size() + 3) % 8 == 0 ? 4 : 3;
+  archive[archive.size() - 2] = static_cast<char>(comment);
+  archive.append(comment, 'c');
+  folder_.write("payload.zip", archive);
+  const std::string unsignedBytes = readFile(program_) + archive;
+  const std::string signature(96, '\x30');
+  writePackage(signedLikeAuthenticode(unsignedBytes, signature));
+  const PackageReport report = check({archive_});
+  EXPECT_THAT(report.problems, ElementsAre());
+  EXPECT_TRUE(report.isSigned());
+  EXPECT_EQ(report.archiveEnd, unsignedBytes.size());
+  EXPECT_EQ(report.signaturePosition, (unsignedBytes.size() + 7) / 8 * 8);
+  EXPECT_EQ(report.signatureLength, signature.size());
+  EXPECT_EQ(report.entries.size(), 4u);
+
+  // Only the signing's own changes are allowed.
+  std::string bytes = signedLikeAuthenticode(unsignedBytes, signature);
+  bytes[unsignedBytes.size()] = 'x';  // in the padding
+  bytes[testing::kChecksumPosition + 8] ^= 1;  // in the program's header
+  writePackage(bytes);
+  EXPECT_THAT(check().problems,
+              ElementsAre(HasSubstr("differ from position 160"), HasSubstr("over the signed file"),
+                          HasSubstr("padding in front of the signature is not zero")));
+}
+
+TEST_F(InstallerPackage, BytesBehindTheArchiveOfAnUnsignedPackageAreFound) {
+  writePackage(readFile(program_) + readFile(archive_) + std::string(40, '\x30'));
+  EXPECT_THAT(check({archive_}).problems,
+              ElementsAre(HasSubstr("40 bytes follow the archive in an unsigned package")));
 }
 
 }  // namespace

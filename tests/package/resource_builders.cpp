@@ -1,6 +1,7 @@
 #include "tests/package/resource_builders.h"
 
 #include "package/pe_image.h"
+#include "package/resource_check.h"
 #include "package/utf16.h"
 #include "package/zip_layout.h"
 
@@ -217,12 +218,11 @@ std::string textValue(std::string_view text) {
 
 VersionFields installerVersion() {
   VersionFields fields;
-  fields.strings = {{"CompanyName", "."},
-                  {"ProductName", "tarvik_installer"},
-                  {"FileVersion", "1.00"},
-                  {"ProductVersion", "1.00"},
-                  {"InternalName", "tarvik_installer"},
-                  {"OriginalFilename", "tarvik_installer.exe"}};
+  const auto& version = installer_resources::kVersion;
+  fields.fileVersionHigh = uint32_t{version[0]} << 16 | version[1];
+  fields.fileVersionLow = uint32_t{version[2]} << 16 | version[3];
+  for (const auto& [name, value] : installer_resources::kStrings)
+    fields.strings.emplace_back(name, value);
   fields.translations = {{0x0409, 0x04B0}};
   return fields;
 }

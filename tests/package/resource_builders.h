@@ -47,7 +47,8 @@ struct VersionFields {
   std::vector<std::pair<std::string, std::string>> strings;
   std::vector<std::pair<uint16_t, uint16_t>> translations;
 };
-// The installer's version information: 1.0.0.0, its six strings, translation 0x0409, 0x04B0.
+// The installer's version information: its version and strings from package/product.txt,
+// translation 0x0409, 0x04B0.
 VersionFields installerVersion();
 std::string buildVersionInfo(const VersionFields& fields);
 

@@ -97,25 +97,26 @@ TEST(ResourceCheck, TheIconMustBeOne32By32ImageOf16Colours) {
 
 TEST(ResourceCheck, TheVersionNumbersOperatingSystemAndFileTypeAreFixed) {
   VersionFields fields = installerVersion();
-  fields.fileVersionLow = 1;
+  fields.fileVersionLow = 0x00070009;  // x.y.7.9
   fields.fileOs = 0x40004;  // Windows NT
   fields.fileType = 2;      // a library
   EXPECT_THAT(checkWithVersion(fields),
-              ElementsAre(HasSubstr("file version 1.0.0.1 instead of 1.0.0.0"),
-                          HasSubstr("product version 1.0.0.1"),
+              ElementsAre(HasSubstr(".7.9 instead of " TARVIK_PRODUCT_VERSION),
+                          HasSubstr("product version "),
                           HasSubstr("operating system 262148 instead of 32-bit Windows"),
                           HasSubstr("file type 2 instead of application")));
 }
 
-TEST(ResourceCheck, TheVersionStringsAreExactlyTheSixWithTheirTexts) {
+TEST(ResourceCheck, TheVersionStringsAreExactlyTheSevenWithTheirTexts) {
   VersionFields fields = installerVersion();
-  fields.strings[1].second = "Tarvik installer";  // ProductName
-  fields.strings.erase(fields.strings.begin());     // CompanyName
+  ASSERT_EQ(fields.strings[2].first, "ProductName");
+  fields.strings[2].second = "Tarvik installer";
+  fields.strings.erase(fields.strings.begin());  // CompanyName
   fields.strings.push_back({"LegalCopyright", "(c)"});
   EXPECT_THAT(checkWithVersion(fields),
               ElementsAre(HasSubstr("CompanyName is missing"),
                           HasSubstr("ProductName is \"Tarvik installer\" instead of "
-                                    "\"tarvik_installer\""),
+                                    "\"" TARVIK_PRODUCT_NAME "\""),
                           HasSubstr("unexpected version string LegalCopyright")));
 }
 

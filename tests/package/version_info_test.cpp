@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "package/resource_check.h"
 #include "package/version_info.h"
 #include "package/zip_layout.h"
 #include "tests/package/resource_builders.h"
@@ -21,15 +22,16 @@ using testing::VersionBlockParts;
 TEST(VersionInfo, ReadsTheFixedPartTheStringTableAndTheTranslation) {
   const VersionInfo info = parseVersionInfo(buildVersionInfo(installerVersion()));
   EXPECT_EQ(info.fixed.signature, version_fixed::kSignature);
-  EXPECT_EQ(info.fixed.fileVersion, (std::array<uint16_t, 4>{1, 0, 0, 0}));
-  EXPECT_EQ(info.fixed.productVersion, (std::array<uint16_t, 4>{1, 0, 0, 0}));
+  EXPECT_EQ(info.fixed.fileVersion, installer_resources::kVersion);
+  EXPECT_EQ(info.fixed.productVersion, installer_resources::kVersion);
   EXPECT_EQ(info.fixed.fileOs, version_fixed::kOsWindows32);
   EXPECT_EQ(info.fixed.fileType, version_fixed::kTypeApplication);
   ASSERT_EQ(info.stringTables.size(), 1u);
   const VersionStringTable& table = info.stringTables[0];
   EXPECT_EQ(table.key, "040904B0");
-  ASSERT_EQ(table.strings.size(), 6u);
-  EXPECT_EQ(table.strings[0], (std::pair<std::string, std::string>{"CompanyName", "."}));
+  ASSERT_EQ(table.strings.size(), 7u);
+  EXPECT_EQ(table.strings[0],
+            (std::pair<std::string, std::string>{"CompanyName", TARVIK_PRODUCT_COMPANY}));
   ASSERT_NE(table.find("OriginalFilename"), nullptr);
   EXPECT_EQ(*table.find("OriginalFilename"), "tarvik_installer.exe");
   EXPECT_EQ(table.find("LegalCopyright"), nullptr);
@@ -70,9 +72,9 @@ TEST(VersionInfo, ATextLengthThatOvershootsItsBlockIsReadUpToTheBlockEnd) {
   const VersionInfo info = parseVersionInfo(bytes);
   ASSERT_EQ(info.stringTables.size(), 1u);
   ASSERT_NE(info.stringTables[0].find("ProductName"), nullptr);
-  EXPECT_EQ(*info.stringTables[0].find("ProductName"), "tarvik_installer");
+  EXPECT_EQ(*info.stringTables[0].find("ProductName"), TARVIK_PRODUCT_NAME);
   ASSERT_NE(info.stringTables[0].find("FileVersion"), nullptr);
-  EXPECT_EQ(*info.stringTables[0].find("FileVersion"), "1.00");
+  EXPECT_EQ(*info.stringTables[0].find("FileVersion"), TARVIK_PRODUCT_VERSION);
 }
 
 TEST(VersionInfo, RefusesBlocksThatDoNotHoldTogether) {

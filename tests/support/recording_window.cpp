@@ -51,6 +51,10 @@ RetryAnswer RecordingWindow::askRetry(const std::string& text, const std::string
   return answer;
 }
 
+void RecordingWindow::showRunProgress(uint64_t done, uint64_t total) {
+  progress.push_back({done, total});
+}
+
 void RecordingWindow::showFolderPicker() { ++pickerOpened; }
 
 void RecordingWindow::endProgram(int code) {

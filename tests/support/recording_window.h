@@ -26,6 +26,7 @@ class RecordingWindow : public WindowControls {
   void showWarning(const std::string& text, const std::string& title) override;
   RetryAnswer askRetry(const std::string& text, const std::string& title,
                        bool offerAdministrator) override;
+  void showRunProgress(uint64_t done, uint64_t total) override;
   void showFolderPicker() override;
   void endProgram(int exitCode) override;
 
@@ -53,6 +54,13 @@ class RecordingWindow : public WindowControls {
   std::function<void()> whileAsked;
   // Every caption Label9 received, in order.
   std::vector<std::string> statusTexts;
+  struct Progress {
+    uint64_t done;
+    uint64_t total;
+    bool operator==(const Progress&) const = default;
+  };
+  // Every state of the run's progress, in order.
+  std::vector<Progress> progress;
 
  private:
   std::vector<std::string>& events_;

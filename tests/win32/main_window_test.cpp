@@ -12,6 +12,8 @@
 #include "app/installer_texts.h"
 #include "app/win32/main_window_layout.h"
 #include "app/win32/message_loop.h"
+#include "app/win32/run_progress_bar.h"
+#include "app/win32/window_fonts.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
 #include "tests/win32/window_test_support.h"
@@ -119,7 +121,7 @@ TEST_F(MainWindowTest, EveryControlHasItsKindTextPositionSizeFontAndColour) {
       ASSERT_NE(font, nullptr);
       LOGFONTW logFont{};
       ASSERT_NE(GetObjectW(font, sizeof(logFont), &logFont), 0);
-      EXPECT_STREQ(logFont.lfFaceName, expected.face);
+      EXPECT_EQ(logFont.lfFaceName, installedFaceOr(expected.face));
       EXPECT_EQ(logFont.lfHeight, -MulDiv(expected.hundredthsOfPoint, dpi(), 7200));
       EXPECT_EQ(logFont.lfWeight, expected.bold ? FW_BOLD : FW_NORMAL);
     }
@@ -267,6 +269,9 @@ TEST_F(MainWindowTest, PictureShowsTheWholeBannerInsideItsBorder) {
 }
 
 TEST_F(MainWindowTest, StartedRunHidesTheSelectionAndShowsThePleaseWaitLabel) {
+  const HWND bar = GetDlgItem(main(), kRunProgressBarId);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(IsWindowVisible(bar));
   click(ControlId::Command1);
 
   // The archive cannot be read: a warning, then the end of the program (recorded).
@@ -284,6 +289,51 @@ TEST_F(MainWindowTest, StartedRunHidesTheSelectionAndShowsThePleaseWaitLabel) {
     EXPECT_TRUE(IsWindowVisible(control(id))) << "control " << static_cast<int>(id);
   EXPECT_EQ(windowText(control(ControlId::Label9)), L"");
   EXPECT_EQ(LOWORD(SendMessageW(main(), DM_GETDEFID, 0, 0)), 0) << "Enter presses nothing now";
+
+  // The progress bar below the status line, in its error state for the warning.
+  EXPECT_TRUE(IsWindowVisible(bar));
+  if (SendMessageW(bar, PBM_GETSTATE, 0, 0) != PBST_ERROR)  // a control without states
+    EXPECT_EQ(SendMessageW(bar, PBM_GETBARCOLOR, 0, 0), kRunProgressErrorColour);
+  EXPECT_GE(rectInParent(bar).top, rectInParent(control(ControlId::Label9)).bottom);
+}
+
+TEST(WindowFonts, AFaceThatIsNotInstalledGivesWayToTheMessageFont) {
+  EXPECT_EQ(installedFaceOr(L"MS Sans Serif"), L"MS Sans Serif");  // Wine's own, in the prefix
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+  EXPECT_EQ(installedFaceOr(L"Tarvik No Such Face"), metrics.lfMessageFont.lfFaceName);
+  EXPECT_NE(installedFaceOr(L"Tarvik No Such Face"), L"");
+}
+
+TEST(WindowFonts, ALabelWhoseTextOverrunsItsBoxGetsItsFontSmallerAndOnlyThen) {
+  WindowFonts fonts(96);
+  // A scalable face (Wine's Tahoma, in the prefix): MS Sans Serif comes in a few sizes only.
+  LOGFONTW wanted{};
+  wanted.lfHeight = -16;
+  wcscpy(wanted.lfFaceName, L"Tahoma");
+  const UniqueFont font(CreateFontIndirectW(&wanted));
+  const HFONT named = font.get();
+  const auto label = [&](const wchar_t* text) {
+    const HWND made = CreateWindowW(L"STATIC", text, WS_POPUP | SS_LEFT, 0, 0, 150, 30, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(named), FALSE);
+    fonts.fitLabelFont(made);
+    return made;
+  };
+  const HWND fitting = label(L"Short");
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(fitting, WM_GETFONT, 0, 0)), named);
+  const HWND overrunning = label(L"This is the second official update");
+  ASSERT_FALSE(labelTextFits(overrunning, named));
+  const auto fitted = reinterpret_cast<HFONT>(SendMessageW(overrunning, WM_GETFONT, 0, 0));
+  EXPECT_TRUE(labelTextFits(overrunning, fitted));
+  LOGFONTW before{}, after{};
+  GetObjectW(named, sizeof(before), &before);
+  GetObjectW(fitted, sizeof(after), &after);
+  EXPECT_LT(-after.lfHeight, -before.lfHeight);
+  EXPECT_STREQ(after.lfFaceName, before.lfFaceName);
+  DestroyWindow(fitting);
+  DestroyWindow(overrunning);
 }
 
 TEST_F(MainWindowTest, AnInstallerPathTheLibraryCannotTakeStopsTheRunBeforeAnyChange) {

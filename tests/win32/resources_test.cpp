@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "package/product_info.h"
 #include "platform/program.h"
 #include "platform/win32/wide_text.h"
 
@@ -133,17 +134,20 @@ TEST(InstallerResources, VersionInformationNamesTheProduct) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+  const WORD version[] = {TARVIK_PRODUCT_VERSION_NUMBERS};
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(version[1], version[0]));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(version[3], version[2]));
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
   EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
-  EXPECT_EQ(versionString(info, L"CompanyName"), L".");
-  EXPECT_EQ(versionString(info, L"ProductName"), L"tarvik_installer");
-  EXPECT_EQ(versionString(info, L"FileVersion"), L"1.00");
-  EXPECT_EQ(versionString(info, L"ProductVersion"), L"1.00");
+  // What the file's properties and the download warnings show.
+  EXPECT_EQ(versionString(info, L"CompanyName"), L"" TARVIK_PRODUCT_COMPANY);
+  EXPECT_EQ(versionString(info, L"FileDescription"), L"" TARVIK_PRODUCT_DESCRIPTION);
+  EXPECT_EQ(versionString(info, L"ProductName"), L"" TARVIK_PRODUCT_NAME);
+  EXPECT_EQ(versionString(info, L"FileVersion"), L"" TARVIK_PRODUCT_VERSION);
+  EXPECT_EQ(versionString(info, L"ProductVersion"), L"" TARVIK_PRODUCT_VERSION);
   EXPECT_EQ(versionString(info, L"InternalName"), L"tarvik_installer");
   EXPECT_EQ(versionString(info, L"OriginalFilename"), L"tarvik_installer.exe");
 
