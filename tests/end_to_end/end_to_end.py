@@ -696,9 +696,9 @@ def check_progress(env, expectation, bars):
     if SUCCESS in expectation.message:
         if at_message.position != at_message.maximum or at_message.state != "normal":
             problems.append(f"at the success message the progress bar is {at_message}, not full")
-        # The listing's sizes, which the run counts, are the members' stored bytes.
+        # The listing's sizes, which the run counts, are the members' extracted bytes.
         with zipfile.ZipFile(env.dist / "tarvik_installer.exe") as archive:
-            payload_bytes = sum(member.compress_size for member in archive.infolist())
+            payload_bytes = sum(member.file_size for member in archive.infolist())
         if expectation.steps and at_message.maximum != expectation.steps * payload_bytes:
             problems.append(f"the progress bar counts {at_message.maximum} bytes, not "
                             f"{expectation.steps} x {payload_bytes}")
@@ -708,7 +708,8 @@ def check_progress(env, expectation, bars):
     return problems
 
 
-def run_case(env, name):
+def fresh_case_prefix(env, name):
+    """The case's own copy of the base prefix, in a folder of its own."""
     case_root = env.work / "cases" / name
     prefix = case_root / "prefix"
     if case_root.exists():
@@ -718,6 +719,11 @@ def run_case(env, name):
     if not (env.base / "system.reg").exists():
         raise Failure(f"no base prefix in {env.base}; run the setup first")
     run_checked(["cp", "-a", str(env.base), str(prefix)])
+    return case_root, prefix
+
+
+def run_case(env, name):
+    case_root, prefix = fresh_case_prefix(env, name)
     setup_info = CASES[name](env, prefix)
     before = snapshot(prefix)
     env.ensure_display()
@@ -924,13 +930,7 @@ FAULTS = {
 
 
 def run_fault(env, name):
-    case_root = env.work / "cases" / name
-    prefix = case_root / "prefix"
-    if case_root.exists():
-        stop_wineserver(env, prefix)
-        shutil.rmtree(case_root)
-    case_root.mkdir(parents=True)
-    run_checked(["cp", "-a", str(env.base), str(prefix)])
+    case_root, prefix = fresh_case_prefix(env, name)
     env.ensure_display()
     try:
         problems = FAULTS[name](env, name, case_root, prefix)
