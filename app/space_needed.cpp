@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 #include "unziplib/tarvik_unzip.h"
 
@@ -26,14 +25,17 @@ uint64_t folderGrowth(const std::vector<PayloadFile>& payload, const ExistingSiz
 }
 
 uint64_t stagingAllowance(const std::vector<PayloadFile>& payload, uint64_t clusterBytes) {
-  std::vector<uint64_t> sizes;
-  for (const PayloadFile& file : payload) sizes.push_back(allocatedBytes(file.size, clusterBytes));
-  const std::size_t staged = std::min<std::size_t>(TARVIK_UNZIP_MAX_STAGED, sizes.size());
-  std::partial_sort(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(staged),
-                    sizes.end(), std::greater<>());
-  uint64_t allowance = 0;
-  for (std::size_t i = 0; i < staged; ++i) allowance += sizes[i];
-  return allowance;
+  uint64_t largest = 0;
+  uint64_t all = 0;
+  for (const PayloadFile& file : payload) {
+    largest = std::max(largest, allocatedBytes(file.size, clusterBytes));
+    all += allocatedBytes(file.size, clusterBytes);
+  }
+  // The member in hand, and those ahead: below the byte bound before the last one was taken,
+  // each rounded up to whole clusters.
+  const uint64_t ahead = TARVIK_UNZIP_STAGED_AHEAD_BYTES + largest +
+                         uint64_t{TARVIK_UNZIP_STAGED_AHEAD_FILES} * clusterBytes;
+  return std::min(all, largest + ahead);
 }
 
 std::string describeBytes(uint64_t bytes) {

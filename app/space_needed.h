@@ -25,8 +25,8 @@ using ExistingSizes = std::map<std::string, uint64_t>;
 uint64_t folderGrowth(const std::vector<PayloadFile>& payload, const ExistingSizes& existing,
                       uint64_t clusterBytes);
 
-// Room for the staging files: a member is written beside its target before it replaces it,
-// and the unzip library stages at most a few members at once.
+// Room for the staging files: a member is written beside its target before it replaces it, and
+// the unzip library stages members ahead of the one in hand within its published bounds.
 uint64_t stagingAllowance(const std::vector<PayloadFile>& payload, uint64_t clusterBytes);
 
 // "43.6 MB (45,678,912 bytes)".

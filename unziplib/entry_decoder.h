@@ -24,6 +24,12 @@ class DataSink {
   virtual void write(std::span<const uint8_t> bytes) = 0;
 };
 
+// A sink that keeps nothing: for checking a member's data without writing it.
+class DiscardingSink : public DataSink {
+ public:
+  void write(std::span<const uint8_t>) override {}
+};
+
 struct EncodedData {
   uint64_t offset = 0;  // file position of the data, after any encryption header
   uint64_t length = 0;  // its length in the file

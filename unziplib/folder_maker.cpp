@@ -9,6 +9,11 @@ namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
+std::string_view parentOf(std::string_view relativeFile) {
+  const std::size_t slash = relativeFile.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : relativeFile.substr(0, slash);
+}
+
 }  // namespace
 
 FolderMaker::FolderMaker(std::string root, Reporter& reporter)
@@ -59,9 +64,11 @@ void FolderMaker::ensure(std::string_view relative) {
   }
 }
 
-void FolderMaker::ensureParentOf(std::string_view relativeFile) {
-  const std::size_t slash = relativeFile.rfind('/');
-  ensure(slash == std::string_view::npos ? std::string_view() : relativeFile.substr(0, slash));
+void FolderMaker::ensureParentOf(std::string_view relativeFile) { ensure(parentOf(relativeFile)); }
+
+bool FolderMaker::madeParentOf(std::string_view relativeFile) const {
+  const std::string_view parent = parentOf(relativeFile);
+  return rootReady_ && (parent.empty() || known_.contains(std::string(parent)));
 }
 
 }  // namespace tarvik::unziplib

@@ -23,6 +23,8 @@ class FolderMaker {
   void ensure(std::string_view relative);
   // Makes sure the folder that holds this file exists.
   void ensureParentOf(std::string_view relativeFile);
+  // True when the folder that holds this file was made or found by this call already.
+  bool madeParentOf(std::string_view relativeFile) const;
 
  private:
   void ensureRoot();

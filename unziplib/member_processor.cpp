@@ -10,11 +10,6 @@
 namespace tarvik::unziplib {
 namespace {
 
-class NullSink : public DataSink {
- public:
-  void write(std::span<const uint8_t>) override {}
-};
-
 // Member data for the print callback, in pieces the caller's texts can hold.
 class PrintSink : public DataSink {
  public:
@@ -31,24 +26,38 @@ class PrintSink : public DataSink {
   Reporter& reporter_;
 };
 
-void checkSupported(const ZipEntry& entry) {
-  if (entry.zip64) throw unsupported("it uses ZIP64 extensions");
-  if (entry.diskStart != 0) throw unsupported("it lies on another disk");
-  if (entry.strongEncryption()) throw unsupported("it uses strong encryption");
+// Why the member cannot be decoded; nothing when it can.
+std::optional<std::string> unsupportedFeatureOf(const ZipEntry& entry) {
+  if (entry.zip64) return "it uses ZIP64 extensions";
+  if (entry.diskStart != 0) return "it lies on another disk";
+  if (entry.strongEncryption()) return "it uses strong encryption";
   if (entry.method != zip_method::kStored && entry.method != zip_method::kDeflated)
-    throw unsupported("it is compressed with method " + std::to_string(entry.method));
+    return "it is compressed with method " + std::to_string(entry.method);
+  return std::nullopt;
 }
+
+void checkSupported(const ZipEntry& entry) {
+  if (const auto feature = unsupportedFeatureOf(entry)) throw unsupported(*feature);
+}
+
+// How far the workers may run ahead of the calling thread: jobs per worker, and the members'
+// number and sizes together (their staged files take that much disk space before their turn;
+// the interface promises these bounds to callers that count the room an extraction needs).
+constexpr std::size_t kJobsAheadPerWorker = 4;
+constexpr std::size_t kMostJobsAhead = TARVIK_UNZIP_STAGED_AHEAD_FILES;
+constexpr uint64_t kBytesAhead = TARVIK_UNZIP_STAGED_AHEAD_BYTES;
 
 }  // namespace
 
 MemberProcessor::MemberProcessor(Mode mode, const RunRequest& request,
                                  const USERFUNCTIONS& callbacks, InputFile& file,
                                  ArchiveSource& source, const ZipDirectory& directory,
-                                 Reporter& reporter)
+                                 std::span<const ZipEntry* const> members, Reporter& reporter)
     : mode_(mode),
       request_(request),
       source_(source),
       directory_(directory),
+      members_(members),
       reporter_(reporter),
       folders_(request.folder, reporter),
       overwrite_({request.overwrite, request.promptToOverwrite, request.extractOnlyNewer,
@@ -56,18 +65,21 @@ MemberProcessor::MemberProcessor(Mode mode, const RunRequest& request,
                  callbacks.replace),
       passwords_(callbacks.password),
       writer_(source, directory) {
-  if (mode == Mode::kExtract) second_.emplace(file, directory);
+  const unsigned workers = InflatePool::workersForThisMachine();
+  if (mode != Mode::kPrint && workers > 0) pool_.emplace(file, directory, workers);
 }
 
-void MemberProcessor::process(const ZipEntry& entry) {
-  collect(false);
+void MemberProcessor::process(std::size_t index) {
+  const ZipEntry& entry = *members_[index];
+  if (pool_) pool_->dropBefore(index);  // members whose turn ended before their job was taken
+  sendAhead(index);
   try {
     switch (mode_) {
       case Mode::kExtract:
-        extract(entry);
+        extract(index);
         break;
       case Mode::kTest:
-        test(entry);
+        test(index);
         break;
       case Mode::kPrint:
         print(entry);
@@ -76,19 +88,64 @@ void MemberProcessor::process(const ZipEntry& entry) {
   } catch (const UnzipError& error) {
     reportFailure(entry, error.code(), error.what());
   }
+  sendAhead(index);  // this member may have made the folder that later ones wait for
 }
 
-void MemberProcessor::collect(bool wait) {
-  if (!second_) return;
-  for (const SecondWriter::Outcome& outcome : second_->finished(wait)) {
-    if (outcome.code == TARVIK_UNZIP_OK)
-      ++done_;
-    else
-      reportFailure(*outcome.entry, outcome.code, outcome.message);
+void MemberProcessor::sendAhead(std::size_t index) {
+  if (!pool_ || pool_->workers() == 0) return;
+  nextAhead_ = std::max(nextAhead_, index + 1);
+  const std::size_t mostJobs = std::min(pool_->workers() * kJobsAheadPerWorker, kMostJobsAhead);
+  while (nextAhead_ < members_.size() && pool_->pending() < mostJobs &&
+         pool_->pendingBytes() < kBytesAhead) {
+    bool stalls = false;
+    std::optional<WriteJob> job = aheadJobOf(*members_[nextAhead_], stalls);
+    if (stalls) return;
+    if (job) pool_->add(nextAhead_, std::move(*job));
+    ++nextAhead_;
   }
 }
 
-void MemberProcessor::finish() { collect(true); }
+// Only members whose outcome depends on nothing that the members before them do, but for
+// whether they are wanted at all, go ahead: no password to ask for, and a folder that is there.
+std::optional<WriteJob> MemberProcessor::aheadJobOf(const ZipEntry& entry, bool& stalls) const {
+  stalls = false;
+  if (entry.isFolder() || entry.encrypted() || unsupportedFeatureOf(entry)) return std::nullopt;
+  if (mode_ == Mode::kTest) {
+    WriteJob job;
+    job.entry = &entry;
+    job.shownPath = entry.name;
+    return job;
+  }
+  const OutputPath output =
+      outputPathOf(entry.name, {request_.keepFolders, request_.spaceToUnderscore});
+  if (output.refused() || output.path.empty()) return std::nullopt;
+  if (!folders_.madeParentOf(output.path)) {
+    stalls = true;  // its folder is made, or refused, when the members before it are done
+    return std::nullopt;
+  }
+  WriteJob job = fileJobOf(entry, output.path);
+  if (!overwrite_.likelyWrites(job.target)) return std::nullopt;
+  return job;
+}
+
+WriteJob MemberProcessor::fileJobOf(const ZipEntry& entry, const std::string& outputPath) const {
+  WriteJob job;
+  job.entry = &entry;
+  job.target = folders_.pathOf(outputPath);
+  job.shownPath = outputPath;
+  job.convertLineEnds = request_.convertLineEnds;
+  return job;
+}
+
+std::optional<InflatePool::Result> MemberProcessor::resultOf(std::size_t index) {
+  if (!pool_) return std::nullopt;
+  std::optional<InflatePool::Result> result = pool_->take(index);
+  if (!result || result->ok) return result;
+  // Staged files ahead hold disk space that this member may need; they are made again later.
+  pool_->dropAll();
+  nextAhead_ = index + 1;
+  return std::nullopt;
+}
 
 void MemberProcessor::reportFailure(const ZipEntry& entry, int code, const std::string& reason) {
   ++failed_;
@@ -103,7 +160,8 @@ void MemberProcessor::reportFailure(const ZipEntry& entry, int code, const std::
   }
 }
 
-void MemberProcessor::extract(const ZipEntry& entry) {
+void MemberProcessor::extract(std::size_t index) {
+  const ZipEntry& entry = *members_[index];
   const OutputPath output =
       outputPathOf(entry.name, {request_.keepFolders, request_.spaceToUnderscore});
   if (output.refused())
@@ -112,13 +170,7 @@ void MemberProcessor::extract(const ZipEntry& entry) {
   try {
     if (entry.isFolder()) return folders_.ensure(output.path);
     checkSupported(entry);
-    WriteJob job;
-    job.entry = &entry;
-    job.target = folders_.pathOf(output.path);
-    job.shownPath = output.path;
-    job.convertLineEnds = request_.convertLineEnds;
-    // A file of the same name still being written must be done before this one is looked at.
-    if (second_ && second_->writing(job.target)) collect(true);
+    WriteJob job = fileJobOf(entry, output.path);
     const WriteDecision decision =
         overwrite_.decide(job.target, toCallerText(folders_.displayPathOf(output.path)),
                           localTimeOf(entry.dosDate, entry.dosTime));
@@ -131,25 +183,26 @@ void MemberProcessor::extract(const ZipEntry& entry) {
     folders_.ensureParentOf(output.path);
     reporter_.member((entry.method == zip_method::kStored ? " extracting: " : "  inflating: ") +
                      output.path);
-    writeFile(std::move(job));
+    if (std::optional<InflatePool::Result> staged = resultOf(index))
+      MemberWriter::commit(*staged->file, job);
+    else
+      writer_.write(job);
+    ++done_;
   } catch (const SystemFailure& failure) {
     const std::string reason = failure.diskFull() ? "the disk is full" : failure.reason();
     throw UnzipError(TARVIK_UNZIP_WRITE_ERROR, "cannot write " + output.path + ": " + reason);
   }
 }
 
-void MemberProcessor::writeFile(WriteJob job) {
-  if (second_ && !job.decrypter && second_->offer(job)) return;
-  writer_.write(job);
-  ++done_;
-}
-
-void MemberProcessor::test(const ZipEntry& entry) {
+void MemberProcessor::test(std::size_t index) {
+  const ZipEntry& entry = *members_[index];
   if (entry.isFolder()) return;
   checkSupported(entry);
-  Prepared prepared = prepare(entry);
-  NullSink nothing;
-  decode(prepared, nothing);
+  if (!resultOf(index)) {
+    Prepared prepared = prepare(entry);
+    DiscardingSink nothing;
+    decode(prepared, nothing);
+  }
   ++done_;
   reporter_.member("    testing: " + entry.name + "   OK");
 }

@@ -2,10 +2,17 @@
 
 #include "unziplib/dos_time.h"
 #include "unziplib/line_ends.h"
-#include "unziplib/staged_file.h"
 #include "unziplib/unzip_error.h"
 
 namespace tarvik::unziplib {
+namespace {
+
+UnzipError writeFailure(const WriteJob& job, const SystemFailure& failure) {
+  const std::string reason = failure.diskFull() ? "the disk is full" : failure.reason();
+  return UnzipError(TARVIK_UNZIP_WRITE_ERROR, "cannot write " + job.shownPath + ": " + reason);
+}
+
+}  // namespace
 
 EncodedData encodedDataOf(ArchiveSource& source, const ZipDirectory& directory,
                           const ZipEntry& entry) {
@@ -19,20 +26,40 @@ EncodedData encodedDataOf(ArchiveSource& source, const ZipDirectory& directory,
 }
 
 void MemberWriter::write(WriteJob& job) {
-  const ZipEntry& entry = *job.entry;
+  const std::unique_ptr<StagedFile> file = stage(job);
+  commit(*file, job);
+}
+
+std::unique_ptr<StagedFile> MemberWriter::stage(WriteJob& job) {
   try {
-    if (!job.data) job.data = encodedDataOf(source_, directory_, entry);
-    StagedFile file(job.target);
+    auto file = std::make_unique<StagedFile>(job.target);
     std::optional<LineEndSink> lineEnds;
-    DataSink& sink = job.convertLineEnds && entry.markedAsText()
-                         ? static_cast<DataSink&>(lineEnds.emplace(file))
-                         : file;
-    decoder_.decode(source_, *job.data, job.decrypter ? &*job.decrypter : nullptr, sink);
-    file.commit(localTimeOf(entry.dosDate, entry.dosTime));
+    DataSink& sink = job.convertLineEnds && job.entry->markedAsText()
+                         ? static_cast<DataSink&>(lineEnds.emplace(*file))
+                         : *file;
+    decode(job, sink);
+    return file;
   } catch (const SystemFailure& failure) {
-    const std::string reason = failure.diskFull() ? "the disk is full" : failure.reason();
-    throw UnzipError(TARVIK_UNZIP_WRITE_ERROR, "cannot write " + job.shownPath + ": " + reason);
+    throw writeFailure(job, failure);
   }
+}
+
+void MemberWriter::commit(StagedFile& file, const WriteJob& job) {
+  try {
+    file.commit(localTimeOf(job.entry->dosDate, job.entry->dosTime));
+  } catch (const SystemFailure& failure) {
+    throw writeFailure(job, failure);
+  }
+}
+
+void MemberWriter::check(WriteJob& job) {
+  DiscardingSink nothing;
+  decode(job, nothing);
+}
+
+void MemberWriter::decode(WriteJob& job, DataSink& sink) {
+  if (!job.data) job.data = encodedDataOf(source_, directory_, *job.entry);
+  decoder_.decode(source_, *job.data, job.decrypter ? &*job.decrypter : nullptr, sink);
 }
 
 }  // namespace tarvik::unziplib

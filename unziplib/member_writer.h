@@ -1,12 +1,15 @@
 #pragma once
 // Writing one member's file: its data decoded piece by piece into a temporary file beside the
-// target, which is moved over the target once its size and CRC are right.
+// target (staging), which is moved over the target once its size and CRC are right (commit).
+// The two steps may run on different threads.
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "unziplib/archive_source.h"
 #include "unziplib/entry_decoder.h"
+#include "unziplib/staged_file.h"
 #include "unziplib/unzip_platform.h"
 #include "unziplib/zip_crypto.h"
 #include "unziplib/zip_format.h"
@@ -19,7 +22,7 @@ EncodedData encodedDataOf(ArchiveSource& source, const ZipDirectory& directory,
 
 struct WriteJob {
   const ZipEntry* entry = nullptr;
-  std::string target;              // the file to write
+  std::string target;              // the file to write; empty when the data is only checked
   std::string shownPath;           // the member's output path, for messages
   bool convertLineEnds = false;
   std::optional<EncodedData> data;         // set when already located (encrypted members)
@@ -31,10 +34,20 @@ class MemberWriter {
   MemberWriter(ArchiveSource& source, const ZipDirectory& directory)
       : source_(source), directory_(directory) {}
 
-  // Writes the file. Raises UnzipError; a failure to write is TARVIK_UNZIP_WRITE_ERROR.
+  // Writes the file: stage, then commit. Raises UnzipError; a failure to write is
+  // TARVIK_UNZIP_WRITE_ERROR.
   void write(WriteJob& job);
+  // Decodes the member into a temporary file beside its target and returns it complete, with
+  // the target untouched. Raises UnzipError as write does.
+  std::unique_ptr<StagedFile> stage(WriteJob& job);
+  // Gives a staged file the member's time and moves it over the target.
+  static void commit(StagedFile& file, const WriteJob& job);
+  // Decodes the member and checks its size and CRC, writing nothing. Raises UnzipError.
+  void check(WriteJob& job);
 
  private:
+  void decode(WriteJob& job, DataSink& sink);
+
   ArchiveSource& source_;
   const ZipDirectory& directory_;
   EntryDecoder decoder_;

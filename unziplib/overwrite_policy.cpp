@@ -24,6 +24,12 @@ WriteDecision OverwritePolicy::decide(const std::string& target, const std::stri
   return byTime ? WriteDecision::kWrite : WriteDecision::kSkipExisting;
 }
 
+bool OverwritePolicy::likelyWrites(const std::string& target) const {
+  if (switches_.freshen) return pathKind(target) == PathKind::kFile;
+  if (switches_.overwrite && !switches_.onlyNewer) return true;
+  return pathKind(target) == PathKind::kNothing;
+}
+
 WriteDecision OverwritePolicy::ask(const std::string& shownName) {
   if (replaceAll_) return WriteDecision::kWrite;
   if (replaceNone_ || !replace_) return WriteDecision::kSkipAnswered;

@@ -32,6 +32,9 @@ class OverwritePolicy {
   // switches make it matter; shownName is the name the replace callback receives.
   WriteDecision decide(const std::string& target, const std::string& shownName,
                        const LocalTime& memberTime);
+  // A guess, made without asking anyone, whether decide() will let a member be written to
+  // target: true when the switches replace every file, or when there is no file yet.
+  bool likelyWrites(const std::string& target) const;
 
  private:
   WriteDecision ask(const std::string& shownName);

@@ -110,10 +110,13 @@ typedef struct {
 
 /* Extracting, the library writes each member to a staging file beside its target, named
  * TARVIK_UNZIP_STAGING_PREFIX, 8 hexadecimal digits and ".tmp" (e.g. "~tvk3f2a91c0.tmp"), and
- * moves it over the target once its CRC-32 holds; at most TARVIK_UNZIP_MAX_STAGED files are
- * staged at once. A staging file that a killed process left behind may be deleted. */
+ * moves it over the target once its CRC-32 holds. Besides the member in hand, members are staged
+ * ahead: at most TARVIK_UNZIP_STAGED_AHEAD_FILES of them, and one more only while those ahead
+ * declare fewer than TARVIK_UNZIP_STAGED_AHEAD_BYTES bytes together. A staging file that a
+ * killed process left behind may be deleted. */
 #define TARVIK_UNZIP_STAGING_PREFIX "~tvk"
-#define TARVIK_UNZIP_MAX_STAGED 4
+#define TARVIK_UNZIP_STAGED_AHEAD_FILES 32
+#define TARVIK_UNZIP_STAGED_AHEAD_BYTES (32u << 20)
 
 /* Lists, tests or extracts the archive that dcl names. includeCount names of includeNames
  * (0: every member) and excludeCount of excludeNames select members; names may hold '*' and '?'.

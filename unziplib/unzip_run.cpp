@@ -83,15 +83,12 @@ void runOnArchive(const RunRequest& request, USERFUNCTIONS& callbacks, Reporter&
     lister.summarize();
   } else {
     MemberProcessor processor(processingMode(request), request, callbacks, *file, source,
-                              directory, reporter);
-    for (const ZipEntry* entry : choice.members) {
-      if (cancelledBefore(*entry, callbacks)) {
-        processor.finish();  // the files already begun are completed first
-        return cancel(*entry);
-      }
-      processor.process(*entry);
+                              directory, choice.members, reporter);
+    for (std::size_t index = 0; index < choice.members.size(); ++index) {
+      // The members before this one are done; whatever was begun for later ones is dropped.
+      if (cancelledBefore(*choice.members[index], callbacks)) return cancel(*choice.members[index]);
+      processor.process(index);
     }
-    processor.finish();
     processor.summarize();
   }
   // The members that were found are done; a name that found nothing still fails the call.

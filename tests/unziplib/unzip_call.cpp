@@ -10,13 +10,21 @@ namespace fs = std::filesystem;
 
 UnzipCall* current = nullptr;
 
+void noteCallback() {
+  if (std::this_thread::get_id() != current->callingThread) ++current->callbacksOffThread;
+}
+
 int TARVIK_UNZIP_CALL onPrint(char* text, uint32_t length) {
+  noteCallback();
   current->printed.emplace_back(text, length);
+  current->events.push_back("print: " + current->printed.back());
   return 0;
 }
 
 int TARVIK_UNZIP_CALL onReplace(char* fileName) {
+  noteCallback();
   current->replaceQueries.emplace_back(fileName);
+  current->events.push_back("replace: " + current->replaceQueries.back());
   const std::size_t asked = current->replaceQueries.size();
   return asked <= current->replaceAnswers.size() ? current->replaceAnswers[asked - 1]
                                                  : TARVIK_REPLACE_NO;
@@ -24,8 +32,10 @@ int TARVIK_UNZIP_CALL onReplace(char* fileName) {
 
 int TARVIK_UNZIP_CALL onPassword(char* buffer, int32_t size, const char* prompt,
                                  const char* entryName) {
+  noteCallback();
   const bool zeroed = std::all_of(buffer, buffer + size, [](char c) { return c == 0; });
   current->passwordQueries.push_back({size, prompt, entryName, zeroed});
+  current->events.push_back(std::string("password: ") + entryName);
   const std::size_t asked = current->passwordQueries.size();
   if (asked > current->passwords.size()) return 1;
   // Like the installer's binding: the bytes only, no terminating NUL.
@@ -43,8 +53,11 @@ void TARVIK_UNZIP_CALL onList(uint32_t uncompressedSize, uint32_t compressedSize
 }
 
 int TARVIK_UNZIP_CALL onService(const char* name, uint32_t length) {
+  noteCallback();
   current->serviced.emplace_back(name);
   current->servicedLengths.push_back(length);
+  current->events.push_back("service: " + current->serviced.back());
+  if (current->beforeEachMember) current->beforeEachMember(current->serviced.back());
   return !current->cancelBefore.empty() && current->cancelBefore == name ? 1 : 0;
 }
 
@@ -68,6 +81,7 @@ UnzipCall::UnzipCall(const fs::path& archive, const fs::path& folder)
 
 int UnzipCall::run() {
   current = this;
+  callingThread = std::this_thread::get_id();
   dcl.lpszZipFN = archive_.data();
   dcl.lpszExtractDir = folder_.data();
   auto includePointers = pointersTo(includes);

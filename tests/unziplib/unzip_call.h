@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "unziplib/tarvik_unzip.h"
@@ -47,6 +48,8 @@ class UnzipCall {
   std::vector<int> replaceAnswers;
   std::vector<std::string> passwords;
   std::string cancelBefore;
+  // Called from the service callback with the member's name, before the answer is given.
+  std::function<void(const std::string& name)> beforeEachMember;
 
   int run();
 
@@ -57,6 +60,12 @@ class UnzipCall {
   std::vector<PasswordQuery> passwordQueries;
   std::vector<std::string> serviced;
   std::vector<uint32_t> servicedLengths;
+  // Every callback in the order they came: "print: ", "replace: ", "password: ", "service: ",
+  // each followed by its text or name.
+  std::vector<std::string> events;
+  // The thread that called the library, and the callbacks that came on another one.
+  std::thread::id callingThread;
+  int callbacksOffThread = 0;
 
   std::string lastLine() const { return printed.empty() ? std::string() : printed.back(); }
   bool printedLine(const std::string& line) const;

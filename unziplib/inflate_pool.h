@@ -1,0 +1,77 @@
+#pragma once
+// Worker threads that decode members ahead of the calling thread. A worker inflates a member,
+// checks its size and CRC, and writes it into a staging file beside its target (or, when the
+// archive is only tested, writes nothing). It never touches a final name, never calls a callback
+// and never prints: the calling thread takes each result back in archive order and makes every
+// effect itself, so that what lands on disk is what a single thread would make.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "unziplib/member_writer.h"
+
+namespace tarvik::unziplib {
+
+class InflatePool {
+ public:
+  struct Result {
+    bool ok = false;                    // decoded and checked; a failure is left to the caller
+    std::unique_ptr<StagedFile> file;   // the staged file; none when the data was only checked
+  };
+
+  // The number of workers worth starting on this machine: one per hardware thread, at most
+  // kMostWorkers; none on a single processor.
+  static unsigned workersForThisMachine();
+  static constexpr unsigned kMostWorkers = 8;
+
+  // Starts up to workers threads, fewer (even none) when the system gives no more.
+  InflatePool(InputFile& file, const ZipDirectory& directory, unsigned workers);
+  // Abandons what was not taken: waits for the members being decoded, removes staged files.
+  ~InflatePool();
+  InflatePool(const InflatePool&) = delete;
+  InflatePool& operator=(const InflatePool&) = delete;
+
+  unsigned workers() const { return static_cast<unsigned>(threads_.size()); }
+  // Jobs given and not yet taken back, and their members' declared sizes.
+  std::size_t pending() const;
+  uint64_t pendingBytes() const;
+
+  // Gives the member at index (its place in the run) to the workers. Indexes rise.
+  void add(std::size_t index, WriteJob job);
+  // Takes back the result for index, waiting while a worker decodes it. Nothing when the job
+  // was not given, or when no worker has begun it yet (it is withdrawn: the caller does it).
+  std::optional<Result> take(std::size_t index);
+  // Abandons every job before index, or all of them.
+  void dropBefore(std::size_t index);
+  void dropAll();
+
+ private:
+  enum class State { kQueued, kRunning, kDone };
+  struct Task {
+    std::size_t index = 0;
+    WriteJob job;
+    State state = State::kQueued;
+    Result result;
+  };
+
+  void work();
+  void drop(std::unique_lock<std::mutex>& lock, std::size_t before);
+  Task* nextQueued();
+
+  InputFile& file_;
+  const ZipDirectory& directory_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Task>> tasks_;  // in index order
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace tarvik::unziplib
