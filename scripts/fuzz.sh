@@ -10,11 +10,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 tree=${2:-build/fuzz}
+rm -f $tree/summary.txt
 
 echo "== fuzz: building $tree"
 cmake -S . -B $tree -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVIK_TESTS=OFF \
   -DTARVIK_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-nice cmake --build $tree --target unzip_fuzzer unzip_fuzz_seeds | grep -v '^\[' || true
+if ! nice cmake --build $tree --target unzip_fuzzer unzip_fuzz_seeds >$tree/build.log 2>&1; then
+  tail -30 $tree/build.log
+  exit 1
+fi
 
 mkdir -p $tree/corpus $tree/findings
 log=$tree/fuzz.log
@@ -29,12 +33,15 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 
 executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
 coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[^ ]+' "$log" | tail -1)
-echo "fuzz: ${executions:-?} executions in ${seconds}s; ${coverage:-no coverage line}" \
-  "(cov: edges covered, ft: features, corp: inputs kept/size)"
+edges=$(sed -nE 's/^INFO: Loaded [0-9]+ modules +\(([0-9]+) inline.*/\1/p' "$log" | head -1)
+result="${executions:-?} executions in ${seconds}s; ${coverage:-no coverage line}; ${edges:-?} edges instrumented"
+echo "fuzz: $result (cov: edges covered, ft: features, corp: inputs kept/their size)"
 if ((status != 0)); then
+  echo "$result; FINDING" >$tree/summary.txt
   echo "fuzz: FINDING (exit $status); the input is in $tree/findings/:"
   ls -1 $tree/findings/
   grep -E '^(finding:|==[0-9]+==ERROR|SUMMARY|.*runtime error)' "$log" | head -20 || true
   exit 1
 fi
+echo "$result; no findings" >$tree/summary.txt
 echo "fuzz: no findings"
