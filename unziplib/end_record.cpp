@@ -15,6 +15,8 @@ constexpr std::size_t kLongestComment = 0xFFFF;
 // More signatures than this in the tail, each with a comment that fits, is not an archive any
 // tool made; checking them all could take long.
 constexpr std::size_t kMostCandidates = 32;
+// Nor more than this many that check out; telling which holds which reads their members.
+constexpr std::size_t kMostUsable = 8;
 
 struct Candidate {
   EndRecord record;
@@ -72,18 +74,54 @@ bool centralDirectoryChecksOut(ArchiveSource& source, const Candidate& candidate
   return at == end.position;
 }
 
+// True when the member whose local header lies there reaches past position.
+bool memberReaches(ArchiveSource& source, uint64_t header, uint64_t compressedSize,
+                   uint64_t position) {
+  if (header > source.size() || source.size() - header < kLocalSize) return false;
+  const LocalHeader local = parseLocalHeader(source.copy(header, kLocalSize).data());
+  return local.signature == kLocalSignature &&
+         position < header + local.length() + compressedSize;
+}
+
+// True when position lies in the archive that the holder ends: in front of its first member (in
+// a program that carries it), in one of its members (an archive stored in it), or in its central
+// directory; not in a gap between its members, nor after it.
+bool holds(ArchiveSource& source, const Candidate& holder, uint64_t position) {
+  const EndRecord& end = holder.record;
+  if (end.entries == 0 || position >= end.position) return false;
+  if (position >= holder.centralStart()) return true;
+  const uint64_t shift = holder.centralStart() - end.centralOffset;
+  uint64_t firstHeader = UINT64_MAX;
+  uint64_t at = holder.centralStart();
+  for (uint32_t i = 0; i < end.entries; ++i) {
+    const uint8_t* record = source.read(at, kCentralSize).data();
+    const uint64_t header = get32(record + 42) + shift;
+    const uint64_t compressedSize = get32(record + 20);
+    at += centralRecordLength(record);
+    firstHeader = std::min(firstHeader, header);
+    // The local header's name and extra field are at most 2 x 0xFFFF bytes: read it only when
+    // the member could reach that far.
+    if (header <= position && position - header < kLocalSize + 2 * 0xFFFF + compressedSize &&
+        memberReaches(source, header, compressedSize, position))
+      return true;
+  }
+  return position < firstHeader;
+}
+
 // Of the records that check out, the archive's own (see end_record.h); null when none does.
-const Candidate* chooseAmong(std::vector<Candidate>& candidates) {
+const Candidate* chooseAmong(ArchiveSource& source, std::vector<Candidate>& candidates) {
   for (Candidate& inner : candidates)
     for (const Candidate& outer : candidates)
       if (outer.checksOut && outer.record.position < inner.record.position &&
           inner.record.position < outer.commentEnd)
         inner.insideComment = true;
   const auto usable = [](const Candidate& c) { return c.checksOut && !c.insideComment; };
+  if (static_cast<std::size_t>(std::count_if(candidates.begin(), candidates.end(), usable)) >
+      kMostUsable)
+    throw damagedArchive("it holds too many end records to tell which is its own");
   const auto heldByAnother = [&](const Candidate& candidate) {
     return std::any_of(candidates.begin(), candidates.end(), [&](const Candidate& other) {
-      return usable(other) && other.record.entries > 0 &&
-             candidate.record.position < other.centralStart();
+      return usable(other) && holds(source, other, candidate.record.position);
     });
   };
   for (const Candidate& candidate : candidates)
@@ -121,7 +159,7 @@ EndRecord findEndRecord(ArchiveSource& source) {
   for (Candidate& candidate : candidates)
     candidate.checksOut = centralDirectoryChecksOut(source, candidate);
 
-  const Candidate* chosen = chooseAmong(candidates);
+  const Candidate* chosen = chooseAmong(source, candidates);
   if (!chosen) chosen = likeliestOf(candidates, source.size());
   if (!chosen) {
     if (looksLikeZipStart(source))

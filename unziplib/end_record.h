@@ -4,9 +4,10 @@
 // signature), in an archive stored inside a member, or in a program in front of the archive.
 // The record used is one whose central directory checks out: as many central records as it
 // says, filling exactly the bytes it names before it. Of those, a record inside another's
-// comment is passed over, and so is one that lies before the central directory of another with
-// members (an archive, or a program's data, in front of the real central directory); of what
-// is left the first is used, so that a record in bytes after a valid archive is not taken.
+// comment is passed over, and so is one that lies in the archive of another: in front of its
+// first member (in a program that carries it), in one of its members (an archive stored in it)
+// or in its central directory. Of what is left the first is used, so that a record in bytes
+// after a valid archive, as a code signature appends them, is not taken.
 
 #include <cstdint>
 #include <string>

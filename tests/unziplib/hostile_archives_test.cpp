@@ -35,13 +35,36 @@ std::string quotingArchive(int members, const std::string& kernel) {
   return zip.build();
 }
 
-// An end record of an empty archive, with a comment of commentLength bytes to follow.
-std::string emptyEndRecord(uint16_t commentLength) {
+void put(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// An end record: its entries, the size and stored offset of its central directory, and the
+// length of the comment to follow.
+std::string endRecord(uint16_t entries, uint32_t centralSize, uint32_t centralOffset,
+                      uint16_t commentLength) {
   std::string record("PK\x05\x06", 4);
-  record += std::string(16, '\0');
-  record.push_back(static_cast<char>(commentLength & 0xFF));
-  record.push_back(static_cast<char>(commentLength >> 8));
+  put(record, 0, 4);
+  put(record, entries, 2);
+  put(record, entries, 2);
+  put(record, centralSize, 4);
+  put(record, centralOffset, 4);
+  put(record, commentLength, 2);
   return record;
+}
+
+std::string emptyEndRecord(uint16_t commentLength) { return endRecord(0, 0, 0, commentLength); }
+
+// A central directory of the archive's first member alone, with its end record, for appending
+// to the archive: a second, smaller archive over the same members.
+std::string firstMemberDirectory(const std::string& archive) {
+  const std::size_t endAt = archive.size() - 22;
+  const uint32_t centralOffset = static_cast<uint8_t>(archive[endAt + 16]) |
+                                 static_cast<uint8_t>(archive[endAt + 17]) << 8;
+  const std::size_t nameLength = static_cast<uint8_t>(archive[centralOffset + 28]);
+  const std::string first = archive.substr(centralOffset, 46 + nameLength);
+  return first + endRecord(1, static_cast<uint32_t>(first.size()),
+                           static_cast<uint32_t>(archive.size()), 0);
 }
 
 TEST_F(UnzipLibraryTest, RefusesMembersThatQuoteEachOther) {
@@ -95,10 +118,11 @@ TEST_F(UnzipLibraryTest, PassesOverAnEndRecordInTheCommentOrAfterTheArchive) {
   EXPECT_EQ(filesBelow(target()), expected);
   EXPECT_EQ(inComment.callbacks.cchComment, commented.comment.size());
 
-  // Bytes appended after the archive, as code signing appends its signature: with and without
-  // an end record of their own.
+  // Bytes appended after the archive, as code signing appends its signature: plain, with an
+  // empty archive's end record, and with a directory of the first member alone.
   for (const std::string& trailer :
-       {std::string(1000, '\x30'), std::string(300, '\x30') + emptyEndRecord(0)}) {
+       {std::string(1000, '\x30'), std::string(300, '\x30') + emptyEndRecord(0),
+        firstMemberDirectory(zip.build())}) {
     std::filesystem::remove_all(target());
     ZipBuilder signedZip = zip;
     signedZip.trailer = trailer;
