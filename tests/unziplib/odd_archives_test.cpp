@@ -1,8 +1,6 @@
 // Archives made byte by byte: orders, marks and damage that tools do not make on purpose, and
 // names that would write outside the extraction folder.
 
-#include <iostream>
-
 #include "tests/unziplib/unziplib_fixture.h"
 
 namespace tarvik::testing {
@@ -336,11 +334,11 @@ TEST_F(UnzipLibraryTest, ALaterMemberOfTheSameNameWins) {
 }
 
 // Windows refuses paths of 260 characters and more unless they are written in their long form;
-// an add-on folder deep below a simulator's folder reaches that. (Wine and POSIX systems do not
-// refuse them: there the test shows only that such paths are written.)
+// an add-on folder deep below a simulator's folder reaches that. Where the system does not
+// refuse them (Wine, POSIX), the checks still run but the test ends as skipped: the limit
+// itself cannot be shown there.
 TEST_F(UnzipLibraryTest, WritesPathsLongerThanTheWindowsLimit) {
-  if (!systemLimitsPathLength(temp.path()))
-    std::cout << "[ SKIPPED  ] the 260-character limit itself: this system does not enforce it\n";
+  const bool limited = systemLimitsPathLength(temp.path());
   const std::string level = "Addon Scenery Folder With A Long Name 0123456789";
   fs::path folder = target();
   for (int i = 0; i < 4; ++i) folder /= level;
@@ -357,6 +355,9 @@ TEST_F(UnzipLibraryTest, WritesPathsLongerThanTheWindowsLimit) {
   EXPECT_EQ(readFile(longForm(folder / name)), sampleText(5000));
   EXPECT_TRUE(fs::is_directory(longForm(folder / level / "texture")));
   removeTree(target());
+  if (!limited)
+    GTEST_SKIP() << "long paths were written, but this system does not enforce the 260-character "
+                    "limit, so the limit itself could not be shown";
 }
 
 TEST_F(UnzipLibraryTest, AcceptsAnEmptyArchive) {
