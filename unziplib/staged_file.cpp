@@ -19,10 +19,12 @@ std::string temporaryName(uint32_t number) {
   return name;
 }
 
-// Shared by the threads that write files.
+// Shared by the threads that write files. Seeded from the clock, mixed in unsigned arithmetic
+// (the tick count is signed, and multiplying it would overflow).
 uint32_t nextNumber() {
   static std::atomic<uint32_t> number{static_cast<uint32_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u)};
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) *
+      2654435761u)};
   return number.fetch_add(0x9E3779B9u) + 0x9E3779B9u;
 }
 

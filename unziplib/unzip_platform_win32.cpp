@@ -30,11 +30,29 @@ std::string fromWide(UINT codePage, std::wstring_view wide) {
   return text;
 }
 
+// A path of MAX_PATH characters or more reaches the file system only in its long form,
+// "\\?\C:\..." or "\\?\UNC\server\share\...", which must be absolute and free of "." and ".."
+// parts: GetFullPathNameW makes it so, as the system would for a short path.
+std::wstring longForm(const std::wstring& path) {
+  const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  const DWORD written = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return path;
+  full.resize(written);
+  if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// A folder's path must leave room for a file name of 8.3 characters below MAX_PATH.
+constexpr std::size_t kLongestShortPath = MAX_PATH - 12;
+
 std::wstring widePath(const std::string& path) {
   std::wstring wide = toWide(CP_UTF8, path);
   for (wchar_t& c : wide)
     if (c == L'/') c = L'\\';
-  return wide;
+  return wide.size() < kLongestShortPath ? wide : longForm(wide);
 }
 
 std::string describe(DWORD error) {

@@ -2,86 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
+#include "unziplib/end_record.h"
+#include "unziplib/member_extents.h"
 #include "unziplib/unzip_error.h"
 #include "unziplib/unzip_platform.h"
+#include "unziplib/zip_records.h"
 
 namespace tarvik::unziplib {
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
-constexpr std::size_t kLocalSize = 30;
-constexpr std::size_t kCentralSize = 46;
-constexpr std::size_t kEndSize = 22;
-constexpr std::size_t kZip64LocatorSize = 20;
-constexpr std::size_t kLongestComment = 0xFFFF;
+using namespace zip_records;
+
 constexpr uint16_t kZip64ExtraId = 0x0001;
-
-struct EndRecord {
-  uint64_t position = 0;
-  uint16_t disk = 0;
-  uint16_t centralDisk = 0;
-  uint16_t entriesHere = 0;
-  uint16_t entries = 0;
-  uint32_t centralSize = 0;
-  uint32_t centralOffset = 0;
-  std::string comment;
-};
-
-// The end record's place in the tail of the file: the last signature whose comment ends exactly
-// at the end of the file, else the last one whose comment fits (some tools leave bytes behind).
-std::optional<std::size_t> findEndRecord(std::span<const uint8_t> tail) {
-  if (tail.size() < kEndSize) return std::nullopt;
-  std::optional<std::size_t> fitting;
-  for (std::size_t at = tail.size() - kEndSize + 1; at-- > 0;) {
-    if (get32(&tail[at]) != kEndSignature) continue;
-    const std::size_t end = at + kEndSize + get16(&tail[at + 20]);
-    if (end == tail.size()) return at;
-    if (end < tail.size() && !fitting) fitting = at;
-  }
-  return fitting;
-}
-
-bool looksLikeZipStart(ArchiveSource& source) {
-  return source.size() >= 4 && get32(source.read(0, 4).data()) == kLocalSignature;
-}
-
-EndRecord readEndRecord(ArchiveSource& source) {
-  const std::size_t tailSize =
-      static_cast<std::size_t>(std::min<uint64_t>(source.size(), kEndSize + kLongestComment));
-  const uint64_t tailStart = source.size() - tailSize;
-  const std::vector<uint8_t> tail = source.copy(tailStart, tailSize);
-  const auto at = findEndRecord(tail);
-  if (!at) {
-    if (looksLikeZipStart(source))
-      throw damagedArchive("its end record is missing (the file is truncated)");
-    throw UnzipError(TARVIK_UNZIP_NOT_ZIP, "the file is not a ZIP archive");
-  }
-  const uint8_t* record = &tail[*at];
-  EndRecord end;
-  end.position = tailStart + *at;
-  end.disk = get16(record + 4);
-  end.centralDisk = get16(record + 6);
-  end.entriesHere = get16(record + 8);
-  end.entries = get16(record + 10);
-  end.centralSize = get32(record + 12);
-  end.centralOffset = get32(record + 16);
-  const std::size_t commentLength =
-      std::min<std::size_t>(get16(record + 20), tail.size() - *at - kEndSize);
-  end.comment.assign(reinterpret_cast<const char*>(record + kEndSize), commentLength);
-  const bool zip64Locator = *at >= kZip64LocatorSize &&
-                            get32(&tail[*at - kZip64LocatorSize]) == kZip64LocatorSignature;
-  if (zip64Locator || end.entries == 0xFFFF || end.centralSize == 0xFFFFFFFF ||
-      end.centralOffset == 0xFFFFFFFF)
-    throw unsupported("the archive uses ZIP64 extensions");
-  if (end.disk != 0 || end.centralDisk != 0 || end.entriesHere != end.entries)
-    throw unsupported("the archive is split over several disks");
-  return end;
-}
 
 // Marks the entry as ZIP64 when its sizes or offset are kept in a ZIP64 extra field.
 bool usesZip64(const ZipEntry& entry, std::span<const uint8_t> extra) {
@@ -130,7 +63,7 @@ ZipEntry parseCentralEntry(std::span<const uint8_t> record, std::size_t& length)
 }  // namespace
 
 ZipDirectory readDirectory(ArchiveSource& source) {
-  const EndRecord end = readEndRecord(source);
+  const EndRecord end = findEndRecord(source);
   if (end.centralSize > end.position)
     throw damagedArchive("its central directory does not fit in the file");
   ZipDirectory directory;
@@ -148,6 +81,7 @@ ZipDirectory readDirectory(ArchiveSource& source) {
     directory.entries.push_back(parseCentralEntry(rest, length));
     rest = rest.subspan(length);
   }
+  markOverlappingMembers(source, directory);
   return directory;
 }
 
@@ -156,29 +90,23 @@ uint64_t locateEntryData(ArchiveSource& source, const ZipDirectory& directory,
   const uint64_t header = entry.storedOffset + directory.shift;
   if (header + kLocalSize > directory.centralStart)
     throw damagedArchive("an entry lies outside the archive");
-  const uint8_t* at = source.read(header, kLocalSize).data();
-  const uint32_t signature = get32(at);
-  const uint16_t flags = get16(at + 6);
-  const uint16_t method = get16(at + 8);
-  const uint32_t crc = get32(at + 14);
-  const uint32_t compressedSize = get32(at + 18);
-  const uint32_t uncompressedSize = get32(at + 22);
-  const std::size_t nameLength = get16(at + 26);
-  const std::size_t extraLength = get16(at + 28);
-  if (signature != kLocalSignature) throw damagedArchive("an entry's local header is missing");
-  bool same = method == entry.method && (flags & 0x0001) == (entry.flags & 0x0001) &&
-              nameLength == entry.storedName.size();
+  const LocalHeader local = parseLocalHeader(source.read(header, kLocalSize).data());
+  if (local.signature != kLocalSignature) throw damagedArchive("an entry's local header is missing");
+  bool same = local.method == entry.method && (local.flags & 0x0001) == (entry.flags & 0x0001) &&
+              local.nameLength == entry.storedName.size();
   if (!entry.hasDataDescriptor())
-    same = same && crc == entry.crc && compressedSize == entry.compressedSize &&
-           uncompressedSize == entry.uncompressedSize;
+    same = same && local.crc == entry.crc && local.compressedSize == entry.compressedSize &&
+           local.uncompressedSize == entry.uncompressedSize;
   if (same) {
-    const auto name = source.read(header + kLocalSize, nameLength);
-    same = std::memcmp(name.data(), entry.storedName.data(), nameLength) == 0;
+    const auto name = source.read(header + kLocalSize, local.nameLength);
+    same = std::memcmp(name.data(), entry.storedName.data(), local.nameLength) == 0;
   }
   if (!same) throw damagedArchive("a local header does not match the central directory");
-  const uint64_t data = header + kLocalSize + nameLength + extraLength;
+  const uint64_t data = header + local.length();
   if (data > directory.centralStart || entry.compressedSize > directory.centralStart - data)
     throw damagedArchive("an entry's data runs past the end of the archive");
+  if (entry.overlaps)
+    throw damagedArchive("its bytes overlap those of another member");
   return data;
 }
 

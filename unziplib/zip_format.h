@@ -1,7 +1,7 @@
 #pragma once
-// The archive's records: the end record, found backwards from the end of the file; the central
-// directory, with the shift between where it really starts and where the end record says (the
-// length of whatever precedes the archive in its file); and each entry's local header.
+// The archive's records: the end record (end_record.h); the central directory, with the shift
+// between where it really starts and where the end record says (the length of whatever precedes
+// the archive in its file); and each entry's local header.
 
 #include <cstdint>
 #include <string>
@@ -28,6 +28,7 @@ struct ZipEntry {
   uint32_t externalAttributes = 0;
   uint32_t storedOffset = 0;   // of the local header, as the archive counts
   bool zip64 = false;          // sizes or offset live in a ZIP64 extra field
+  bool overlaps = false;       // its bytes overlap another member's or the central directory
 
   bool encrypted() const { return flags & 0x0001; }
   bool hasDataDescriptor() const { return flags & 0x0008; }
@@ -49,13 +50,15 @@ struct ZipDirectory {
   uint64_t centralStart = 0;      // file position of the central directory
 };
 
-// Reads the end record and the central directory. Raises UnzipError: not a ZIP archive, damaged,
-// or unsupported (ZIP64 archives, archives on several disks).
+// Reads the end record and the central directory, and marks the members whose bytes overlap
+// (member_extents.h). Raises UnzipError: not a ZIP archive, damaged, or unsupported (ZIP64
+// archives, archives on several disks).
 ZipDirectory readDirectory(ArchiveSource& source);
 
 // Checks the entry's local header against its central record and returns the file position of
 // the entry's data (for an encrypted entry, of its 12-byte header). Raises a damaged-archive
-// UnzipError when they disagree or the data does not fit before the central directory.
+// UnzipError when they disagree, the data does not fit before the central directory, or the
+// member overlaps another.
 uint64_t locateEntryData(ArchiveSource& source, const ZipDirectory& directory,
                          const ZipEntry& entry);
 

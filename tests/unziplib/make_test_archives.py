@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Makes the archives that the unzip library's tests read, with the tools others use:
-Python's zipfile and Debian's zip tool. Usage: make_test_archives.py OUTPUT_FOLDER
+Python's zipfile and Debian's zip tool. Usage: make_test_archives.py [--small] OUTPUT_FOLDER
 
 OUTPUT_FOLDER/source holds the files; each archive holds them as "scenery/...", "texture/..."
 and "docs/...". The *_prefixed.exe files are archives behind 102467 bytes of other data, with
 their offsets unchanged, as an installer carries its payload. zip_partly_password.zip holds
 docs/readme.txt encrypted with "Secret 42" and "texture/with space.bmp" open.
+
+With --small the same archives hold files a thousand times smaller, behind a shorter prefix: the
+fuzz target's seeds, small enough for the fuzzer to take whole.
 """
 import io
 import os
@@ -22,18 +25,18 @@ PREFIX_LENGTH = 102467
 STAMP = (2002, 1, 26, 9, 49, 14)
 
 
-def source_files():
+def source_files(scale):
     rng = random.Random(20020126)
     words = [b"runway", b"taxiway", b"apron", b"hangar", b"tower", b"beacon", b"\x00\x01"]
-    scenery = b"".join(rng.choice(words) for _ in range(60000))  # compressible, binary
-    noise = bytes(rng.getrandbits(8) for _ in range(40000))      # hardly compressible
-    big = b"".join(rng.choice(words[:-1]) + b" %d\n" % i for i in range(400000))  # > 2 MiB
+    scenery = b"".join(rng.choice(words) for _ in range(60000 // scale))  # compressible, binary
+    noise = bytes(rng.getrandbits(8) for _ in range(40000 // scale))      # hardly compressible
+    big = b"".join(rng.choice(words[:-1]) + b" %d\n" % i for i in range(400000 // scale))  # > 2 MiB
     return {
         "scenery/alpha.bgl": scenery,
         "scenery/Noise.BGL": noise,
         "scenery/big.bgl": big,
-        "texture/with space.bmp": bytes(range(256)) * 40,
-        "texture/sub/deep.0af": b"\x00" * 3000 + b"end",
+        "texture/with space.bmp": bytes(range(256)) * (40 // min(scale, 40)),
+        "texture/sub/deep.0af": b"\x00" * (3000 // scale) + b"end",
         "texture/empty.r8": b"",
         "docs/readme.txt": b"first line\nsecond line\n\nlast line\n",
     }
@@ -158,20 +161,23 @@ def zip_tool_rejecting_wrong_passwords(output, source, *options):
     raise SystemExit(f"{output}: no encryption headers that reject the tests' wrong passwords")
 
 
-def prefixed(archive, output):
+def prefixed(archive, output, length):
     rng = random.Random(7)
     with open(output, "wb") as out:
-        out.write(b"MZ" + bytes(rng.getrandbits(8) for _ in range(PREFIX_LENGTH - 2)))
+        out.write(b"MZ" + bytes(rng.getrandbits(8) for _ in range(length - 2)))
         with open(archive, "rb") as payload:
             out.write(payload.read())
 
 
 def main():
-    out = sys.argv[1]
+    small = sys.argv[1] == "--small"
+    out = sys.argv[-1]
+    scale = 1000 if small else 1
+    prefix_length = PREFIX_LENGTH // scale
     if os.path.isdir(out):
         shutil.rmtree(out)
     source = os.path.join(out, "source")
-    files = source_files()
+    files = source_files(scale)
     write_source(source, files)
 
     python_archive(os.path.join(out, "python_deflated.zip"), files, zipfile.ZIP_DEFLATED)
@@ -185,8 +191,10 @@ def main():
     zip_tool_streamed(os.path.join(out, "zip_streamed.zip"), source)
     zip_tool_streamed(os.path.join(out, "zip_streamed_password.zip"), source, "-P", "Secret 42")
     zip_tool_partly_password(os.path.join(out, "zip_partly_password.zip"), source, "Secret 42")
-    prefixed(os.path.join(out, "python_deflated.zip"), os.path.join(out, "python_prefixed.exe"))
-    prefixed(os.path.join(out, "zip_tool.zip"), os.path.join(out, "zip_tool_prefixed.exe"))
+    prefixed(os.path.join(out, "python_deflated.zip"), os.path.join(out, "python_prefixed.exe"),
+             prefix_length)
+    prefixed(os.path.join(out, "zip_tool.zip"), os.path.join(out, "zip_tool_prefixed.exe"),
+             prefix_length)
     with open(os.path.join(out, "not_a_zip.txt"), "wb") as text:
         text.write(b"just some text, no archive here\n" * 20)
 

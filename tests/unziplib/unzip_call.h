@@ -76,6 +76,15 @@ class UnzipCall {
   std::string folder_;
 };
 
+// The path as the test's own file calls must give it to reach past 260 characters: on Windows
+// the absolute path in its long form ("\\?\C:\..."), elsewhere the path itself.
+std::filesystem::path longForm(const std::filesystem::path& path);
+// Removes a folder and everything below it, however long its paths.
+void removeTree(const std::filesystem::path& folder);
+// True when the system refuses to make a folder whose path passes 260 characters in its usual
+// form, below folder.
+bool systemLimitsPathLength(const std::filesystem::path& folder);
+
 // The folder of test archives that the build makes beside the test program.
 std::filesystem::path testData();
 std::filesystem::path testData(const std::string& name);
