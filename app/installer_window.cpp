@@ -73,8 +73,9 @@ void Tarvik_installer_main::Command1_Click() {
   running_ = true;
   hideSelectionControls();
   controls_.yield();
-  progress_.emplace(controls_, listMemberSizes(installerPath_),
-                    1 + tickedEntries(controls_.list2()));
+  payload_ = listPayload(installerPath_);
+  progress_.emplace(controls_, memberSizes(payload_),
+                    1 + static_cast<int>(tickedFolders().size()));
 
   if (const auto path = pathTheLibraryCannotTake()) {
     failRun("The update cannot be installed: the name\n\n" + *path +
@@ -112,13 +113,7 @@ void Tarvik_installer_main::Command1_Click() {
   controls_.endProgram(exit_code::kUpdated);
 }
 
-bool Tarvik_installer_main::anyFolderTicked() const {
-  CheckList& List2 = controls_.list2();
-  for (int i = 0; i < List2.count(); ++i) {
-    if (List2.selected(i)) return true;
-  }
-  return false;
-}
+bool Tarvik_installer_main::anyFolderTicked() const { return !tickedFolders().empty(); }
 
 std::vector<std::string> Tarvik_installer_main::tickedFolders() const {
   CheckList& List1 = controls_.list1();
@@ -166,11 +161,7 @@ bool Tarvik_installer_main::payloadIsReadable() {
 // and a protected folder with the offer to start again with administrator rights. False when
 // the program ends here, having changed nothing.
 bool Tarvik_installer_main::updateCanStart(const std::vector<std::string>& folders) {
-  pakket->ZipFile(installerPath_);
-  pakket->Directory();
-  controls_.setCaption(ControlId::Label9, "");
-  const std::vector<PayloadFile> payload = payloadFiles(*pakket);
-  while (const auto failure = checkUpdate(folders, payload, files_, access_)) {
+  while (const auto failure = checkUpdate(folders, payload_, files_, access_)) {
     switch (controls_.askRetry(failure->message, std::string(kAppTitle),
                                failure->protectedFolder)) {
       case RetryAnswer::kRetry:

@@ -59,6 +59,7 @@ class Tarvik_installer_main : private UnzipEventListener {
   std::string installerPath_;
   SceneryConfigScan scan_;
   std::unique_ptr<cUnzip> pakket;
+  std::vector<PayloadFile> payload_;  // the archive's files, listed when the run starts
   std::string lastLibraryText_;
   std::optional<RunProgress> progress_;
   bool running_ = false;

@@ -2,12 +2,23 @@
 
 #include <cctype>
 
+#include "platform/runtime_error.h"
+
 namespace tarvik {
 
-std::vector<PayloadFile> payloadFiles(const cUnzip& pakket) {
+std::vector<PayloadFile> listPayload(const std::string& archive) {
   std::vector<PayloadFile> files;
-  for (int32_t i = 1; i <= pakket.FileCount(); ++i)
-    files.push_back({pakket.FileDirectory(i), pakket.Filename(i), pakket.FileUnpackedSize(i)});
+  if (archive.empty()) return files;
+  try {
+    cUnzip listing;
+    listing.ZipFile(archive);
+    listing.Directory();
+    for (int32_t i = 1; i <= listing.FileCount(); ++i)
+      files.push_back(
+          {listing.FileDirectory(i), listing.Filename(i), listing.FileUnpackedSize(i)});
+  } catch (const RuntimeError&) {
+    files.clear();
+  }
   return files;
 }
 

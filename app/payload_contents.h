@@ -15,8 +15,10 @@ struct PayloadFile {
   uint64_t size = 0;   // bytes once extracted
 };
 
-// The files of the archive that pakket has listed (Directory), in archive order.
-std::vector<PayloadFile> payloadFiles(const cUnzip& pakket);
+// The files of the archive, in archive order, listed through an unzip component of its own so
+// that the run's component and its events stay untouched. Empty when the unzip library cannot
+// be used: the run's own calls then meet the same fault and report it.
+std::vector<PayloadFile> listPayload(const std::string& archive);
 
 // The same name, in the letters that Windows' file names match without regard to case.
 std::string foldedName(std::string name);

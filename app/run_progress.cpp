@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/runtime_error.h"
-#include "unzip/unzip_component.h"
 
 namespace tarvik {
 namespace {
 
 std::string archiveKey(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
-  std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return path;
+  return foldedName(std::move(path));
 }
 
 uint64_t sumOf(const MemberSizes& sizes) {
@@ -24,23 +19,10 @@ uint64_t sumOf(const MemberSizes& sizes) {
 
 }  // namespace
 
-MemberSizes listMemberSizes(const std::string& archive) {
+MemberSizes memberSizes(const std::vector<PayloadFile>& payload) {
   MemberSizes sizes;
-  if (archive.empty()) return sizes;
-  try {
-    cUnzip listing;
-    listing.ZipFile(archive);
-    listing.Directory();
-    for (int32_t i = 1; i <= listing.FileCount(); ++i) {
-      const std::string folder = listing.FileDirectory(i);
-      const std::string name = folder.empty() ? listing.Filename(i)
-                                              : folder + "/" + listing.Filename(i);
-      sizes[archiveKey(name)] = listing.FileUnpackedSize(i);
-    }
-  } catch (const RuntimeError&) {
-    // The run's own calls meet the same fault and report it; the bar goes a step at a time.
-    sizes.clear();
-  }
+  for (const PayloadFile& file : payload)
+    sizes[archiveKey(file.folder.empty() ? file.name : file.folder + "/" + file.name)] = file.size;
   return sizes;
 }
 
@@ -51,12 +33,6 @@ std::string memberNamedIn(const std::string& text) {
   if (name.ends_with("   OK")) name.resize(name.size() - 5);
   while (!name.empty() && name.back() == ' ') name.pop_back();
   return archiveKey(std::move(name));
-}
-
-int tickedEntries(const CheckList& list) {
-  int ticked = 0;
-  for (int i = 0; i < list.count(); ++i) ticked += list.selected(i) ? 1 : 0;
-  return ticked;
 }
 
 RunProgress::RunProgress(WindowControls& controls, MemberSizes sizes, int steps)

@@ -7,25 +7,22 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "app/payload_contents.h"
 
 #include "platform/window_controls.h"
 
 namespace tarvik {
 
-// The size of every member of the archive as the component's listing reports it (the bytes it
-// has once extracted, which the library inflates and writes), by its name in the
-// archive with "/" between folders and in lower case ("scenery/area.bgl"). Lists the archive
-// through an unzip component of its own, so the run's component and its events stay untouched;
-// empty when the archive cannot be listed.
+// The size of every file of the archive once extracted, by its name in the archive with "/"
+// between folders and in lower case ("scenery/area.bgl").
 using MemberSizes = std::map<std::string, uint64_t>;
-MemberSizes listMemberSizes(const std::string& archive);
+MemberSizes memberSizes(const std::vector<PayloadFile>& payload);
 
 // The member a text of the library names ("  inflating: scenery\area.bgl", "    testing:
 // scenery/area.bgl   OK"), as a MemberSizes key; empty when it names none.
 std::string memberNamedIn(const std::string& text);
-
-// The number of ticked entries: the folders a run updates.
-int tickedEntries(const CheckList& list);
 
 class RunProgress {
  public:

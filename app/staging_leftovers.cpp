@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/payload_contents.h"
 #include "platform/runtime_error.h"
 #include "unziplib/tarvik_unzip.h"
 
 namespace tarvik {
 namespace {
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 std::string_view baseName(std::string_view path) {
   const std::size_t slash = path.find_last_of("\\/");
@@ -29,10 +23,10 @@ bool isStagingFileName(std::string_view name) {
   constexpr std::size_t digits = 8;
   if (name.size() != prefix.size() + digits + suffix.size()) return false;
   const std::string_view number = name.substr(prefix.size(), digits);
-  return equalIgnoringCase(name.substr(0, prefix.size()), prefix) &&
+  const std::string folded = foldedName(std::string(name));
+  return folded.starts_with(prefix) && folded.ends_with(suffix) &&
          std::all_of(number.begin(), number.end(),
-                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) &&
-         equalIgnoringCase(name.substr(prefix.size() + digits), suffix);
+                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
 void RemoveStagingLeftovers(FileSystem& files, const std::string& folder) {

@@ -137,7 +137,7 @@ TEST_F(InstallRunTest, ShowsEachLibraryTextInTheStatusLineAndEmptiesItAfterEachF
   library.script.push_back({0, {"  inflating: scenery\\qiro.bgl"}});
   click();
   EXPECT_THAT(window.statusTexts,
-              ElementsAre("    testing: scenery\\area.bgl   OK", "", "",
+              ElementsAre("    testing: scenery\\area.bgl   OK", "",
                           "  inflating: scenery\\area.bgl", "  inflating: texture\\ground.bmp",
                           "  inflating: scenery\\qiro.bgl", ""));
   // One yield after hiding, one per printed text, one after the folder.
