@@ -14,13 +14,13 @@ namespace tarvik::unziplib {
 class ArchiveSource {
  public:
   static constexpr std::size_t kWindowSize = 1u << 20;
-  // The largest piece that read() hands out at once.
+  // The piece that read() hands out at once when streaming; it gives up to kWindowSize.
   static constexpr std::size_t kLargestRead = 256u << 10;
 
   explicit ArchiveSource(InputFile& file);
 
   uint64_t size() const { return file_.size(); }
-  // Exactly length bytes (at most kLargestRead) at offset, valid until the next call. Raises a
+  // Exactly length bytes (at most kWindowSize) at offset, valid until the next call. Raises a
   // damaged-archive error when the file ends before them.
   std::span<const uint8_t> read(uint64_t offset, std::size_t length);
   // A copy of length bytes at offset, of any length.

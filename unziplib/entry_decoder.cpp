@@ -18,6 +18,21 @@ uint32_t updateCrc(uint32_t crc, std::span<const uint8_t> bytes) {
   return static_cast<uint32_t>(crc32_z(crc, bytes.data(), bytes.size()));
 }
 
+// Passes bytes on, keeping their CRC-32.
+class CrcSink : public DataSink {
+ public:
+  explicit CrcSink(DataSink& next) : next_(next) {}
+  void write(std::span<const uint8_t> bytes) override {
+    crc_ = updateCrc(crc_, bytes);
+    next_.write(bytes);
+  }
+  uint32_t crc() const { return crc_; }
+
+ private:
+  DataSink& next_;
+  uint32_t crc_ = updateCrc(0, {});
+};
+
 void checkStoredSize(const EncodedData& data) {
   if (data.length > data.declaredSize) throw badData("more data than its declared size");
   if (data.length < data.declaredSize) throw badData("less data than its declared size");
@@ -54,22 +69,37 @@ std::span<const uint8_t> EntryDecoder::nextInput(ArchiveSource& source, uint64_t
 
 void EntryDecoder::decode(ArchiveSource& source, const EncodedData& data, ZipDecrypter* decrypter,
                           DataSink& sink) {
-  uint32_t crc = updateCrc(0, {});
-  const auto pass = [&](std::span<const uint8_t> piece) {
-    crc = updateCrc(crc, piece);
-    sink.write(piece);
-  };
+  CrcSink checked(sink);
+  const auto pass = [&](std::span<const uint8_t> piece) { checked.write(piece); };
   if (data.method == 0) {
     checkStoredSize(data);
     uint64_t offset = data.offset;
     uint64_t left = data.length;
     while (left > 0) pass(nextInput(source, offset, left, decrypter));
-  } else {
+  } else if (decrypter || data.length > ArchiveSource::kWindowSize) {
     if (output_.empty()) output_.resize(kOutputSize);
     inflateWith(
         source, data, decrypter, [&](uint64_t) { return std::span<uint8_t>(output_); }, pass);
+  } else {
+    inflateInMemory(source.read(data.offset, data.length), data.declaredSize, checked);
   }
-  if (crc != data.crc) throw badData("CRC error");
+  if (checked.crc() != data.crc) throw badData("CRC error");
+}
+
+void EntryDecoder::inflateInMemory(std::span<const uint8_t> input, uint32_t declaredSize,
+                                   DataSink& sink) {
+  switch (fast_.inflate(input, declaredSize, sink)) {
+    case InflateResult::kDone:
+      return;
+    case InflateResult::kInvalid:
+      throw badData("invalid compressed data");
+    case InflateResult::kCutShort:
+      throw badData("its compressed data ends too early");
+    case InflateResult::kTooLong:
+      throw badData("more data than its declared size");
+    case InflateResult::kTooShort:
+      throw badData("less data than its declared size");
+  }
 }
 
 template <typename Window, typename Filled>

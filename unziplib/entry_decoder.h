@@ -11,24 +11,14 @@
 #include <vector>
 
 #include "unziplib/archive_source.h"
+#include "unziplib/data_sink.h"
+#include "unziplib/fast_inflate.h"
 #include "unziplib/zip_crypto.h"
 
 namespace tarvik::unziplib {
 
 // The version of the inflate library in use ("1.2.13").
 const char* inflateLibraryVersion();
-
-class DataSink {
- public:
-  virtual ~DataSink() = default;
-  virtual void write(std::span<const uint8_t> bytes) = 0;
-};
-
-// A sink that keeps nothing: for checking a member's data without writing it.
-class DiscardingSink : public DataSink {
- public:
-  void write(std::span<const uint8_t>) override {}
-};
 
 struct EncodedData {
   uint64_t offset = 0;  // file position of the data, after any encryption header
@@ -56,6 +46,9 @@ class EntryDecoder {
               DataSink& sink);
 
  private:
+  // Inflates data held wholly in memory with the fast inflater: every unencrypted member whose
+  // packed data fits in the archive source's window. zlib streams the others.
+  void inflateInMemory(std::span<const uint8_t> input, uint32_t declaredSize, DataSink& sink);
   std::span<const uint8_t> nextInput(ArchiveSource& source, uint64_t& offset, uint64_t& left,
                                      ZipDecrypter* decrypter);
   // Runs inflate over the data: window(produced) says where the next bytes go, filled(piece)
@@ -68,6 +61,7 @@ class EntryDecoder {
   std::unique_ptr<Stream> stream_;
   std::vector<uint8_t> output_;
   std::vector<uint8_t> plain_;
+  FastInflater fast_;
 };
 
 }  // namespace tarvik::unziplib
