@@ -73,17 +73,14 @@ class BitReader {
     return true;
   }
 
-  // The next n whole bytes of the input, after alignToByte, or as many as remain: then the
-  // input is found cut short.
+  // The next n whole bytes of the input, after alignToByte, or as many as remain.
   std::span<const uint8_t> takeBytes(std::size_t n) {
-    if (bytesLeft() < n) {
-      exhausted_ = true;
-      n = bytesLeft();
-    }
-    const std::span<const uint8_t> bytes(next_, n);
-    next_ += n;
+    const std::span<const uint8_t> bytes(next_, std::min(n, bytesLeft()));
+    next_ += bytes.size();
     return bytes;
   }
+  // Records that the stream needs bytes beyond the input's end.
+  void cutShort() { exhausted_ = true; }
 
  private:
   static uint64_t load64(const uint8_t* at) {
@@ -286,8 +283,7 @@ class HuffmanTable {
  public:
   // Builds the table from each symbol's code length (0: not used). False for the sets of
   // lengths that zlib refuses: over-subscribed ones, and incomplete ones except a single code
-  // of one bit (in the code-length code, not even that). A set without any code builds a
-  // table on which every lookup fails.
+  // of one bit (in the code-length code, not even that).
   bool build(std::span<const uint8_t> lengths, uint32_t (*symbolEntry)(unsigned),
              bool codeLengthCode = false) {
     std::array<unsigned, kLongestCode + 1> count{};
@@ -295,7 +291,13 @@ class HuffmanTable {
     count[0] = 0;
     unsigned longest = kLongestCode;
     while (longest > 0 && count[longest] == 0) --longest;
-    std::fill_n(entries_.begin(), kRootSize, entry(kInvalid));
+    // As zlib does, a code without any symbols reads each code length as 0 from one bit, and
+    // in other codes the slots no code reaches fail after one bit.
+    if (longest == 0 && codeLengthCode) {
+      std::fill_n(entries_.begin(), kRootSize, codeLengthEntry(0) | 1);
+      return true;
+    }
+    std::fill_n(entries_.begin(), kRootSize, entry(kInvalid) | 1);
     if (longest == 0) return true;
 
     int left = 1;
@@ -401,10 +403,14 @@ const FixedTables& fixedTables() {
 
 enum class Step { kGoOn, kEndOfBlock, kInvalid };
 
+// The input an unchecked step needs: two word-wise refills, each of which moves on up to seven
+// bytes and reads eight.
+constexpr std::size_t kUncheckedInput = 16;
+
 // One step of a block's compressed data: a literal (two when the second comes right after),
 // a match, or the end of the block. It takes at most 15 + 15 + 5 + 15 + 13 bits, with a refill
 // between the two codes that may come first. With kChecked false, the caller has made sure of
-// eight input bytes and kUncheckedRoom output bytes.
+// kUncheckedInput input bytes and kUncheckedRoom output bytes.
 template <bool kChecked>
 Step decodeStep(BitReader& in, const LiteralLengthTable& literalLength,
                 const DistanceTable& distance, Output& out) {
@@ -414,6 +420,8 @@ Step decodeStep(BitReader& in, const LiteralLengthTable& literalLength,
     else
       in.refillWord();
   };
+  // Zero bits past the input's end would decode as anything, and might fill gigabytes.
+  if (kChecked && !in.withinInput()) return Step::kInvalid;
   refill();
   uint32_t symbol = literalLength.decode(in);
   if (kindOf(symbol) == kLiteral) {
@@ -444,7 +452,7 @@ bool decodeCompressed(BitReader& reader, const LiteralLengthTable& literalLength
   Step step = Step::kGoOn;
   while (step == Step::kGoOn) {
     out.makeRoom();
-    if (in.bytesLeft() >= 8 && out.room() >= kUncheckedRoom)
+    if (in.bytesLeft() >= kUncheckedInput && out.room() >= kUncheckedRoom)
       step = decodeStep<false>(in, literalLength, distance, out);
     else
       step = decodeStep<true>(in, literalLength, distance, out);
@@ -454,15 +462,22 @@ bool decodeCompressed(BitReader& reader, const LiteralLengthTable& literalLength
   return step == Step::kEndOfBlock;
 }
 
+// A stored block's bytes are copied as far as the input has them, as zlib copies them, so that
+// too much output shows before the input's end does.
 bool decodeStored(BitReader& in, Output& out) {
   if (!in.alignToByte()) return false;
   const std::span<const uint8_t> header = in.takeBytes(4);
-  if (header.size() < 4) return false;
+  if (header.size() < 4) {
+    in.cutShort();
+    return false;
+  }
   const unsigned length = header[0] | header[1] << 8;
   const unsigned complement = header[2] | header[3] << 8;
   if (length != (~complement & 0xffff)) return false;
   const std::span<const uint8_t> bytes = in.takeBytes(length);
-  return out.copyStored(bytes.data(), bytes.size()) && bytes.size() == length;
+  if (!out.copyStored(bytes.data(), bytes.size())) return false;
+  if (bytes.size() < length) in.cutShort();
+  return bytes.size() == length;
 }
 
 // A block with its own codes: their code lengths, themselves coded with a code-length code.
@@ -494,15 +509,10 @@ bool decodeDynamic(BitReader& in, Output& out) {
       lengths[filled++] = static_cast<uint8_t>(symbol);
       continue;
     }
-    uint8_t repeated = 0;
-    unsigned times = 0;
-    if (symbol == 16) {
-      if (filled == 0) return false;
-      repeated = lengths[filled - 1];
-      times = 3 + in.take(2);
-    } else {
-      times = symbol == 17 ? 3 + in.take(3) : 11 + in.take(7);
-    }
+    // A repeat's count is read before it is judged, as zlib does.
+    unsigned times = symbol == 16 ? 3 + in.take(2) : symbol == 17 ? 3 + in.take(3) : 11 + in.take(7);
+    if (symbol == 16 && filled == 0) return false;
+    const uint8_t repeated = symbol == 16 ? lengths[filled - 1] : 0;
     if (times > total - filled) return false;
     for (; times > 0; --times) lengths[filled++] = repeated;
   }
