@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "unziplib/crc32.h"
 #include "unziplib/unzip_error.h"
 
 namespace tarvik::unziplib {
@@ -15,7 +16,7 @@ UnzipError badData(const std::string& reason) {
 }
 
 uint32_t updateCrc(uint32_t crc, std::span<const uint8_t> bytes) {
-  return static_cast<uint32_t>(crc32_z(crc, bytes.data(), bytes.size()));
+  return crc32Update(crc, bytes);
 }
 
 // Passes bytes on, keeping their CRC-32.
