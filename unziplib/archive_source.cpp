@@ -6,15 +6,16 @@
 
 namespace tarvik::unziplib {
 
-ArchiveSource::ArchiveSource(InputFile& file) : file_(file) {}
+ArchiveSource::ArchiveSource(InputFile& file, std::size_t readAhead)
+    : file_(file), readAhead_(readAhead) {}
 
 std::span<const uint8_t> ArchiveSource::read(uint64_t offset, std::size_t length) {
   if (offset > size() || length > size() - offset) throw damagedArchive("it ends too early");
   const bool inWindow = offset >= windowStart_ && offset + length <= windowStart_ + windowLength_;
   if (!inWindow) {
-    if (window_.empty()) window_.resize(kWindowSize);
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<uint64_t>(kWindowSize, size() - offset));
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<uint64_t>(std::max(length, readAhead_), size() - offset));
+    if (window_.size() < wanted) window_.resize(std::max(wanted, readAhead_));
     windowStart_ = offset;
     windowLength_ = readAt(offset, std::span(window_).first(wanted));
     if (windowLength_ < length) throw damagedArchive("it ends too early");

@@ -14,10 +14,14 @@ namespace tarvik::unziplib {
 class ArchiveSource {
  public:
   static constexpr std::size_t kWindowSize = 1u << 20;
+  // What a reader that jumps from member to member reads at least: a member's local header and,
+  // for most members, its data.
+  static constexpr std::size_t kMemberReadAhead = 64u << 10;
   // The piece that read() hands out at once when streaming; it gives up to kWindowSize.
   static constexpr std::size_t kLargestRead = 256u << 10;
 
-  explicit ArchiveSource(InputFile& file);
+  // Each read outside the window reads readAhead bytes, or more when more are asked for.
+  explicit ArchiveSource(InputFile& file, std::size_t readAhead = kWindowSize);
 
   uint64_t size() const { return file_.size(); }
   // Exactly length bytes (at most kWindowSize) at offset, valid until the next call. Raises a
@@ -30,6 +34,7 @@ class ArchiveSource {
   std::size_t readAt(uint64_t offset, std::span<uint8_t> buffer);
 
   InputFile& file_;
+  std::size_t readAhead_;
   std::vector<uint8_t> window_;
   uint64_t windowStart_ = 0;
   std::size_t windowLength_ = 0;

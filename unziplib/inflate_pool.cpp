@@ -89,8 +89,9 @@ InflatePool::Task* InflatePool::nextQueued() {
 }
 
 void InflatePool::work() {
-  // Each worker reads the archive through its own window and inflates with its own state.
-  ArchiveSource source(file_);
+  // Each worker reads the archive through its own window and inflates with its own state. It
+  // takes every few members, so it reads only around the ones it takes.
+  ArchiveSource source(file_, ArchiveSource::kMemberReadAhead);
   MemberWriter writer(source, directory_);
   std::unique_lock lock(mutex_);
   for (;;) {
