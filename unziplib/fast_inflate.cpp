@@ -57,6 +57,7 @@ class BitReader {
     drop(n);
     return value;
   }
+  uint64_t bits() const { return bits_; }
 
   // Whether every bit and byte used so far was in the input.
   bool withinInput() const { return !exhausted_ && padding_ * 8 <= count_; }
@@ -323,13 +324,17 @@ class HuffmanTable {
     return true;
   }
 
-  // The entry of the next code, whose bits are taken. Needs up to kLongestCode bits buffered.
+  // The entry of the code at the start of bits (up to kLongestCode of them), whose bit count
+  // is the code's whole length.
+  uint32_t lookup(uint64_t bits) const {
+    const uint32_t e = entries_[bits & (kRootSize - 1)];
+    if (kindOf(e) != kSubtable) return e;
+    return entries_[valueOf(e) + (bits >> kRootBits & ((1u << codeBits(e)) - 1))];
+  }
+
+  // The entry of the next code, whose bits are taken.
   uint32_t decode(BitReader& in) const {
-    uint32_t e = entries_[in.peek(kRootBits)];
-    if (kindOf(e) == kSubtable) {
-      in.drop(kRootBits);
-      e = entries_[valueOf(e) + in.peek(codeBits(e))];
-    }
+    const uint32_t e = lookup(in.bits());
     in.drop(codeBits(e));
     return e;
   }
@@ -368,7 +373,7 @@ class HuffmanTable {
     const uint32_t link = entries_[bits & (kRootSize - 1)];
     const unsigned levelLength = length - kRootBits;
     for (unsigned slot = bits >> kRootBits; slot < (1u << codeBits(link)); slot += 1u << levelLength)
-      entries_[valueOf(link) + slot] = symbolEntry | levelLength;
+      entries_[valueOf(link) + slot] = symbolEntry | length;
   }
 
   std::array<uint32_t, kCapacity> entries_;
@@ -403,40 +408,61 @@ const FixedTables& fixedTables() {
 
 enum class Step { kGoOn, kEndOfBlock, kInvalid };
 
-// The input an unchecked step needs: two word-wise refills, each of which moves on up to seven
-// bytes and reads eight.
+// The input the unchecked loop needs at the start of each turn: a word-wise refill moves on up
+// to seven bytes and reads eight.
 constexpr std::size_t kUncheckedInput = 16;
 
-// One step of a block's compressed data: a literal (two when the second comes right after),
-// a match, or the end of the block. It takes at most 15 + 15 + 5 + 15 + 13 bits, with a refill
-// between the two codes that may come first. With kChecked false, the caller has made sure of
-// kUncheckedInput input bytes and kUncheckedRoom output bytes.
-template <bool kChecked>
-Step decodeStep(BitReader& in, const LiteralLengthTable& literalLength,
-                const DistanceTable& distance, Output& out) {
-  const auto refill = [&] {
-    if (kChecked)
-      in.refill();
-    else
-      in.refillWord();
-  };
-  // Zero bits past the input's end would decode as anything, and might fill gigabytes.
-  if (kChecked && !in.withinInput()) return Step::kInvalid;
-  refill();
-  uint32_t symbol = literalLength.decode(in);
-  if (kindOf(symbol) == kLiteral) {
-    if (!out.putLiteral<kChecked>(valueOf(symbol))) return Step::kInvalid;
-    symbol = literalLength.decode(in);
-    if (kindOf(symbol) == kLiteral)
-      return out.putLiteral<kChecked>(valueOf(symbol)) ? Step::kGoOn : Step::kInvalid;
-    refill();
+// Literals and matches while the input and the output have room for any of them, without
+// bounds checks. Each turn takes at most 15 + 15 or 15 + 5 + 15 + 13 bits, fewer than a refill
+// makes available, and refills once. The next code's entry is looked up as soon as the bits
+// before it are taken, so that the lookup overlaps with writing the match before it.
+Step decodeUnchecked(BitReader& in, const LiteralLengthTable& literalLength,
+                     const DistanceTable& distance, Output& out) {
+  in.refillWord();
+  uint32_t symbol = literalLength.lookup(in.bits());
+  while (in.bytesLeft() >= kUncheckedInput && out.room() >= kUncheckedRoom) {
+    in.drop(codeBits(symbol));
+    if (kindOf(symbol) == kLiteral) {
+      out.putLiteral<false>(valueOf(symbol));
+      symbol = literalLength.lookup(in.bits());
+      if (kindOf(symbol) == kLiteral) {
+        in.drop(codeBits(symbol));
+        out.putLiteral<false>(valueOf(symbol));
+        in.refillWord();
+        symbol = literalLength.lookup(in.bits());
+      } else {
+        in.refillWord();
+      }
+      continue;
+    }
+    if (kindOf(symbol) != kLength)
+      return kindOf(symbol) == kEndOfBlock ? Step::kEndOfBlock : Step::kInvalid;
+    const uint32_t length = valueOf(symbol) + in.take(extraBitsOf(symbol));
+    const uint32_t place = distance.decode(in);
+    if (kindOf(place) != kDistance) return Step::kInvalid;
+    const uint32_t distanceBack = valueOf(place) + in.take(extraBitsOf(place));
+    in.refillWord();
+    symbol = literalLength.lookup(in.bits());
+    if (!out.copyMatch<false>(distanceBack, length)) return Step::kInvalid;
   }
+  return Step::kGoOn;
+}
+
+// One literal, match or end of block near the input's or the output's end, every bound checked.
+Step decodeChecked(BitReader& in, const LiteralLengthTable& literalLength,
+                   const DistanceTable& distance, Output& out) {
+  // Zero bits past the input's end would decode as anything, and might fill gigabytes.
+  if (!in.withinInput()) return Step::kInvalid;
+  in.refill();
+  const uint32_t symbol = literalLength.decode(in);
+  if (kindOf(symbol) == kLiteral)
+    return out.putLiteral<true>(valueOf(symbol)) ? Step::kGoOn : Step::kInvalid;
   if (kindOf(symbol) != kLength)
     return kindOf(symbol) == kEndOfBlock ? Step::kEndOfBlock : Step::kInvalid;
   const uint32_t length = valueOf(symbol) + in.take(extraBitsOf(symbol));
   const uint32_t place = distance.decode(in);
   if (kindOf(place) != kDistance) return Step::kInvalid;
-  return out.copyMatch<kChecked>(valueOf(place) + in.take(extraBitsOf(place)), length)
+  return out.copyMatch<true>(valueOf(place) + in.take(extraBitsOf(place)), length)
              ? Step::kGoOn
              : Step::kInvalid;
 }
@@ -453,9 +479,9 @@ bool decodeCompressed(BitReader& reader, const LiteralLengthTable& literalLength
   while (step == Step::kGoOn) {
     out.makeRoom();
     if (in.bytesLeft() >= kUncheckedInput && out.room() >= kUncheckedRoom)
-      step = decodeStep<false>(in, literalLength, distance, out);
+      step = decodeUnchecked(in, literalLength, distance, out);
     else
-      step = decodeStep<true>(in, literalLength, distance, out);
+      step = decodeChecked(in, literalLength, distance, out);
   }
   reader = in;
   output = out;
