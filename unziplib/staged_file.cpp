@@ -28,13 +28,21 @@ uint32_t nextNumber() {
   return number.fetch_add(0x9E3779B9u) + 0x9E3779B9u;
 }
 
+SystemFailure noFreeName(const std::string& folder) {
+  return SystemFailure("cannot create a file in " + folder, "no free name", false);
+}
+
 }  // namespace
 
 StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
   const std::string folder = folderOf(target_);
+  if (auto unnamed = OutputFile::createUnnamed(folder)) {
+    file_.emplace(std::move(*unnamed));
+    return;
+  }
   for (int attempt = 0; !file_; ++attempt) {
     temporary_ = folder + temporaryName(nextNumber());
-    if (attempt == 100) throw SystemFailure("cannot create a file in " + folder, "no free name", false);
+    if (attempt == 100) throw noFreeName(folder);
     if (auto created = OutputFile::createNew(temporary_)) file_.emplace(std::move(*created));
   }
 }
@@ -42,16 +50,35 @@ StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
 StagedFile::~StagedFile() {
   if (committed_) return;
   file_.reset();
-  removeFileQuietly(temporary_);
+  if (!temporary_.empty()) removeFileQuietly(temporary_);
 }
 
 void StagedFile::write(std::span<const uint8_t> bytes) { file_->write(bytes); }
 
 void StagedFile::commit(const LocalTime& time) {
   file_->setModifiedTime(time);
+  if (temporary_.empty()) {
+    // An unnamed file takes a new target's name in one step; over an existing target it goes
+    // the way of a named one.
+    if (file_->giveName(target_)) {
+      file_->close();
+      committed_ = true;
+      return;
+    }
+    nameTemporarily();
+  }
   file_->close();
   replaceFile(temporary_, target_);
   committed_ = true;
+}
+
+void StagedFile::nameTemporarily() {
+  const std::string folder = folderOf(target_);
+  for (int attempt = 0; temporary_.empty(); ++attempt) {
+    if (attempt == 100) throw noFreeName(folder);
+    const std::string name = folder + temporaryName(nextNumber());
+    if (file_->giveName(name)) temporary_ = name;
+  }
 }
 
 }  // namespace tarvik::unziplib

@@ -1,7 +1,8 @@
 #pragma once
-// A member's file, written under a temporary name in its target's folder and moved over the
-// target in one step once complete. Until then the target stays as it was; a file that is
-// abandoned (a failure, a cancel) is removed.
+// A member's file, written in its target's folder without a name where the system allows it,
+// else under a temporary name, and put in the target's place in one step once complete. Until
+// then the target stays as it was; a file that is abandoned (a failure, a cancel, a killed
+// process for an unnamed one) is removed.
 
 #include <optional>
 #include <string>
@@ -23,11 +24,12 @@ class StagedFile : public DataSink {
   // Gives the file its time, closes it and moves it over the target. Raises SystemFailure.
   void commit(const LocalTime& time);
 
-  const std::string& temporaryPath() const { return temporary_; }
-
  private:
+  // Gives an unnamed file a temporary name beside its target.
+  void nameTemporarily();
+
   std::string target_;
-  std::string temporary_;
+  std::string temporary_;  // empty while the file has no name
   std::optional<OutputFile> file_;
   bool committed_ = false;
 };

@@ -63,6 +63,13 @@ class OutputFile {
   // Creates the file; nullopt when something of that name exists already. Raises SystemFailure
   // on any other failure.
   static std::optional<OutputFile> createNew(const std::string& path);
+  // Creates a file without a name in the folder, which vanishes when it is closed unless
+  // giveName() named it first; nullopt where the system or the folder's file system has no
+  // such files, or any other failure, which creating a named file then reports.
+  static std::optional<OutputFile> createUnnamed(const std::string& folder);
+  // Names a file made by createUnnamed(); false when something of that name exists already.
+  // Raises SystemFailure on any other failure.
+  bool giveName(const std::string& path);
   OutputFile(OutputFile&& other) noexcept;
   OutputFile& operator=(OutputFile&&) = delete;
   ~OutputFile();

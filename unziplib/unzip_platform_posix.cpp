@@ -60,6 +60,28 @@ std::optional<OutputFile> OutputFile::createNew(const std::string& path) {
   return OutputFile(fd);
 }
 
+// Linux has unnamed files; a file is named through its entry in /proc, which any user may link.
+std::optional<OutputFile> OutputFile::createUnnamed(const std::string& folder) {
+#if defined(O_TMPFILE)
+  static const bool procHasDescriptors = ::access("/proc/self/fd", X_OK) == 0;
+  if (!procHasDescriptors) return std::nullopt;
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                        0666);
+  if (fd < 0) return std::nullopt;
+  return OutputFile(fd);
+#else
+  (void)folder;
+  return std::nullopt;
+#endif
+}
+
+bool OutputFile::giveName(const std::string& path) {
+  const std::string self = "/proc/self/fd/" + std::to_string(descriptor(handle_));
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno == EEXIST) return false;
+  fail("cannot create " + path);
+}
+
 OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
 
 OutputFile::~OutputFile() {

@@ -142,6 +142,13 @@ std::optional<OutputFile> OutputFile::createNew(const std::string& path) {
   return OutputFile(reinterpret_cast<intptr_t>(file));
 }
 
+// Files without a name are a Linux feature; Windows stages under a temporary name.
+std::optional<OutputFile> OutputFile::createUnnamed(const std::string&) { return std::nullopt; }
+
+bool OutputFile::giveName(const std::string& path) {
+  throw SystemFailure("cannot create " + path, "the file has a name already", false);
+}
+
 OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(other.handle_) {
   other.handle_ = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
 }
