@@ -229,9 +229,10 @@ class Output {
 
 // --- Decoding tables -------------------------------------------------------------------------
 
-// A table entry: bits 0-7 the bits its code takes at its level of the table, 8-11 its kind,
-// 12-15 the extra bits that follow the code, 16-31 its value: a literal, a base length or
-// distance, or for a code longer than the first level, where its second-level table starts.
+// A table entry: bits 0-7 its code's length, 8-11 its kind, 12-15 the extra bits that follow
+// the code, 16-31 its value: a literal, a base length or distance. For codes longer than the
+// first level, the first level holds a link: where their second-level table starts (value) and
+// how many further bits index it (bits 0-7).
 enum Kind : uint32_t { kLiteral, kLength, kEndOfBlock, kDistance, kSubtable, kInvalid };
 
 constexpr uint32_t entry(Kind kind, uint32_t value = 0, uint32_t extraBits = 0) {
