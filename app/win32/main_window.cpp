@@ -194,6 +194,11 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       onCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (list1_.handleNotification(header) || list2_.handleNotification(header)) return 0;
+      break;
+    }
     case DM_GETDEFID:
       // Enter presses Command1 while it is there.
       if (IsWindowVisible(control(ControlId::Command1)))

@@ -7,7 +7,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 #include "app/installer_texts.h"
 #include "app/win32/main_window_layout.h"
@@ -167,7 +169,8 @@ TEST_F(MainWindowTest, ListsAreCheckBoxListViewsWithOneColumnAndNoHeader) {
   for (const ControlId id : {ControlId::List1, ControlId::List2}) {
     const HWND list = control(id);
     EXPECT_TRUE(
-        hasStyle(list, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS));
+        hasStyle(list, LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                           LVS_SHOWSELALWAYS));
     const DWORD extended = ListView_GetExtendedListViewStyle(list);
     EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
     EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
@@ -196,11 +199,53 @@ TEST_F(MainWindowTest, DiscoveredFoldersAndTheirTicksCanBeReadFromTheControls) {
   EXPECT_TRUE(ListView_GetCheckState(list2, 0)) << "version 2.0 is ticked in advance";
   EXPECT_FALSE(ListView_GetCheckState(list2, 1));
 
-  // A tick set on the control is what the installer reads, and the other way round.
-  ListView_SetCheckState(list2, 1, TRUE);
+  // A tick the user sets is what the installer reads, and the other way round.
+  clickCheckBox(list2, 1);
   EXPECT_TRUE(live.window->list2().selected(1));
   live.window->list2().setSelected(0, false);
   EXPECT_FALSE(ListView_GetCheckState(list2, 0));
+}
+
+TEST_F(MainWindowTest, TheCheckBoxTheSpaceKeyAndADoubleClickTickAndUntick) {
+  const HWND list2 = control(ControlId::List2);
+  CheckList& ticks = live.window->list2();
+  ASSERT_FALSE(ticks.selected(1));
+  clickCheckBox(list2, 1);
+  EXPECT_TRUE(ticks.selected(1));
+  EXPECT_TRUE(ListView_GetCheckState(list2, 1));
+  clickCheckBox(list2, 1);
+  EXPECT_FALSE(ticks.selected(1));
+
+  pressSpaceOn(list2, 1);
+  EXPECT_TRUE(ticks.selected(1));
+  pressSpaceOn(list2, 1);
+  EXPECT_FALSE(ticks.selected(1));
+
+  doubleClickText(list2, 1);
+  EXPECT_TRUE(ticks.selected(1)) << "once for the double click, not for its first click";
+  EXPECT_TRUE(ticks.selected(0)) << "entry 0 untouched";
+}
+
+TEST_F(MainWindowTest, TheColumnFitsTheWidestEntryAndTextsReadBackWithinTheBufferGiven) {
+  const HWND list2 = control(ControlId::List2);
+  const std::wstring wide(300, L'W');
+  live.window->list2().addItem(narrow(wide));
+  live.window->show(SW_SHOWNOACTIVATE);
+  RECT bounds{}, label{};
+  ListView_GetItemRect(list2, 2, &bounds, LVIR_BOUNDS);
+  ListView_GetItemRect(list2, 2, &label, LVIR_LABEL);
+  const auto textWidth = SendMessageW(list2, LVM_GETSTRINGWIDTHW, 0,
+                                      reinterpret_cast<LPARAM>(wide.c_str()));
+  EXPECT_GE(ListView_GetColumnWidth(list2, 0), label.left - bounds.left + textWidth);
+
+  wchar_t buffer[8];
+  std::fill(std::begin(buffer), std::end(buffer), L'?');
+  LVITEMW request{};
+  request.pszText = buffer;
+  request.cchTextMax = 5;
+  SendMessageW(list2, LVM_GETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&request));
+  EXPECT_EQ(std::wstring(buffer), L"WWWW");
+  EXPECT_EQ(buffer[5], L'?') << "nothing written past the buffer given";
 }
 
 TEST_F(MainWindowTest, CheckListReadsAndWritesTextsTicksAndTheCurrentEntry) {
@@ -352,7 +397,7 @@ TEST_F(MainWindowTest, AnInstallerPathTheLibraryCannotTakeStopsTheRunBeforeAnyCh
 }
 
 TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
-  ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
+  clickCheckBox(control(ControlId::List2), 0);
   click(ControlId::Command1);
 
   ASSERT_EQ(live.recorder.messages.size(), 1u);
@@ -368,7 +413,7 @@ TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
 }
 
 TEST_F(MainWindowTest, EnterAndSpacePressCommand1ThroughTheMessageLoop) {
-  ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
+  live.window->list2().setSelected(0, false);
   processPendingMessages();
   SetFocus(control(ControlId::Command1));
 

@@ -98,6 +98,42 @@ std::wstring listViewText(HWND list, int item) {
   return buffer;
 }
 
+namespace {
+
+// A point in item i's check box, or in its text.
+LPARAM pointOnItem(HWND list, int item, bool onCheckBox) {
+  ListView_EnsureVisible(list, item, FALSE);
+  RECT bounds{}, label{};
+  ListView_GetItemRect(list, item, &bounds, LVIR_BOUNDS);
+  ListView_GetItemRect(list, item, &label, LVIR_LABEL);
+  const LONG x = onCheckBox ? (bounds.left + label.left) / 2 : label.left + 10;
+  return MAKELPARAM(x, (bounds.top + bounds.bottom) / 2);
+}
+
+}  // namespace
+
+void clickCheckBox(HWND list, int item) {
+  const LPARAM point = pointOnItem(list, item, true);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+void doubleClickText(HWND list, int item) {
+  const LPARAM point = pointOnItem(list, item, false);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(list, WM_LBUTTONUP, 0, point);
+  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+  SendMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+void pressSpaceOn(HWND list, int item) {
+  ListView_SetItemState(list, item, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  SetFocus(list);
+  SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(list, WM_CHAR, L' ', 0);
+  SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+}
+
 std::vector<std::wstring> listBoxEntries(HWND list) {
   std::vector<std::wstring> entries;
   const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
