@@ -23,10 +23,11 @@ int ListViewCheckList::count() const { return static_cast<int>(entries_.size());
 
 void ListViewCheckList::addItem(const std::string& text) {
   entries_.push_back({widen(text), false});
-  if (!ListView_SetItemCountEx(list_, count(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL)) {
-    entries_.pop_back();
-    throw RuntimeError(7, "Out of memory");
-  }
+  if (drawing_) showCount();
+}
+
+void ListViewCheckList::showCount() {
+  ListView_SetItemCountEx(list_, count(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 std::string ListViewCheckList::text(int index) const {
@@ -115,11 +116,12 @@ void ListViewCheckList::toggle(int index) {
 }
 
 void ListViewCheckList::showTickChanged(int index) {
-  ListView_RedrawItems(list_, index, index);
+  if (drawing_) ListView_RedrawItems(list_, index, index);
   NotifyWinEvent(EVENT_OBJECT_STATECHANGE, list_, OBJID_CLIENT, index + 1);
 }
 
 void ListViewCheckList::fitColumn() {
+  showCount();
   RECT client{};
   GetClientRect(list_, &client);
   ListView_SetColumnWidth(list_, 0, std::max<int>(client.right, widestEntryWidth()));
@@ -149,9 +151,11 @@ int ListViewCheckList::widestEntryWidth() const {
 // The window procedure may pass WM_SETREDRAW on to DefWindowProc, which keeps the state in the
 // visible style: the list's own visibility is put back when drawing resumes.
 void ListViewCheckList::setDrawing(bool on) {
+  drawing_ = on;
   if (!on) visibleWhileNotDrawing_ = (GetWindowLongW(list_, GWL_STYLE) & WS_VISIBLE) != 0;
   SendMessageW(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
   if (!on) return;
+  showCount();
   if (!visibleWhileNotDrawing_) ShowWindow(list_, SW_HIDE);
   InvalidateRect(list_, nullptr, TRUE);
 }
