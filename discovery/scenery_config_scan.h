@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "discovery/addon_version.h"
@@ -36,6 +37,7 @@ class SceneryConfigScan {
   bool configExists(const std::string& configPath);
   std::optional<std::vector<std::string>> configLines(const std::string& configPath);
   std::optional<Candidate> candidateOf(const std::string& line, const std::string& simulatorFolder);
+  std::optional<uint64_t> lookUpMarker(Candidate& candidate);
   bool findMarker(Candidate& candidate);
   std::optional<uint64_t> markerSize(const std::string& markerPath);
   void append(const std::string& label, const AddonVersion& version,
@@ -45,6 +47,14 @@ class SceneryConfigScan {
   CheckList& list1_;
   CheckList& list2_;
   int16_t parentLevelCount_ = 0;
+
+  // What the marker tests of one configuration found, by the marker path of the line: a folder
+  // that many lines name is looked at once.
+  struct MarkerFound {
+    Candidate candidate;
+    std::optional<uint64_t> size;
+  };
+  std::unordered_map<std::string, MarkerFound> markersFound_;
 };
 
 }  // namespace tarvik

@@ -38,6 +38,21 @@ TEST_F(ScanTest, TheKeyIsFoundInAnyLetterCase) {
                                    "c:\\games\\fs2000\\scenery\\addon"));
 }
 
+TEST_F(ScanTest, AFolderNamedByManyLinesIsLookedAtOnceInAConfigurationAndListedForEach) {
+  placeMarker("C:\\Games\\FS2000\\Scenery\\Addon");
+  const std::vector<std::string> lines = {"Local=Scenery\\Addon", "Local=Scenery\\Gone",
+                                          "Local=Scenery\\Addon", "Local=Scenery\\Gone",
+                                          "Local=SCENERY\\ADDON"};
+  scan(lines);
+  const std::string addon = "c:\\games\\fs2000\\scenery\\addon";
+  EXPECT_THAT(found(), ElementsAre(addon, addon, addon));
+  const std::string gone = "c:\\games\\fs2000\\scenery\\gone\\scenery\\qiro.bgl";
+  EXPECT_THAT(files.existenceTests(), ElementsAre(addon + "\\scenery\\qiro.bgl", gone, gone));
+  scan(lines);
+  EXPECT_EQ(files.existenceTests().size(), 6u) << "the next configuration looks again";
+  EXPECT_EQ(list1.count(), 6);
+}
+
 TEST_F(ScanTest, RuleAOneGroupClimbsToTheSimulatorsParent) {
   placeMarker("C:\\Games\\Addons\\Area");
   scan({"Local=..\\Addons\\Area"});
