@@ -148,9 +148,11 @@ void MainWindow::showFolderPicker() {
 }
 
 void MainWindow::showListEntries() {
+  // Drawing first: the list then knows whether it needs its vertical scroll bar, whose width
+  // the column must leave.
   for (ListViewCheckList* list : {&list1_, &list2_}) {
-    list->fitColumn();
     list->setDrawing(true);
+    list->fitColumn();
   }
 }
 

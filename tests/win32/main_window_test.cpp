@@ -274,6 +274,16 @@ TEST_F(MainWindowTest, CheckListReadsAndWritesTextsTicksAndTheCurrentEntry) {
   EXPECT_THROW(list.setSelected(4, true), RuntimeError);
 }
 
+TEST_F(MainWindowTest, AListFilledBeforeTheWindowShowsScrollsOnlyDownWhenItsTextsFit) {
+  MainWindow window(live.recorder.services());
+  for (int i = 0; i < 50; ++i) window.list2().addItem("c:\\games\\tarvik");
+  window.show(SW_SHOWNOACTIVATE);
+  const HWND list2 = window.control(ControlId::List2);
+  EXPECT_EQ(ListView_GetItemCount(list2), 50);
+  EXPECT_TRUE(hasStyle(list2, WS_VSCROLL));
+  EXPECT_LE(ListView_GetColumnWidth(list2, 0), clientSize(list2).cx) << "no sideways scrolling";
+}
+
 TEST_F(MainWindowTest, BothListsCarryTheTooltip) {
   const HWND tooltip = live.window->tooltip();
   ASSERT_NE(tooltip, nullptr);
