@@ -33,11 +33,18 @@ class SceneryConfigScan {
     std::string markerPath;
     std::string folderPath;
   };
+  // What the marker tests of one configuration found, by the marker path of the line: a folder
+  // that many lines name is looked at once.
+  struct MarkerFound {
+    Candidate candidate;
+    std::optional<uint64_t> size;
+  };
+  using MarkersFound = std::unordered_map<std::string, MarkerFound>;
 
   bool configExists(const std::string& configPath);
   std::optional<std::vector<std::string>> configLines(const std::string& configPath);
   std::optional<Candidate> candidateOf(const std::string& line, const std::string& simulatorFolder);
-  std::optional<uint64_t> lookUpMarker(Candidate& candidate);
+  std::optional<uint64_t> lookUpMarker(Candidate& candidate, MarkersFound& markersFound);
   bool findMarker(Candidate& candidate);
   std::optional<uint64_t> markerSize(const std::string& markerPath);
   void append(const std::string& label, const AddonVersion& version,
@@ -47,14 +54,6 @@ class SceneryConfigScan {
   CheckList& list1_;
   CheckList& list2_;
   int16_t parentLevelCount_ = 0;
-
-  // What the marker tests of one configuration found, by the marker path of the line: a folder
-  // that many lines name is looked at once.
-  struct MarkerFound {
-    Candidate candidate;
-    std::optional<uint64_t> size;
-  };
-  std::unordered_map<std::string, MarkerFound> markersFound_;
 };
 
 }  // namespace tarvik

@@ -2,7 +2,9 @@
 // A check-box list on a virtual list-view control (owner data) in report view with check boxes:
 // the entries' texts and ticks are held here, and the control asks for them as it draws, so that
 // appending an entry costs no work in the control. Other programs still read every entry's text
-// and tick from the control, which asks this list through its owner's WM_NOTIFY.
+// and tick from the control, which asks this list through its owner's WM_NOTIFY. A tick changes
+// by the user's input or by setSelected: the control keeps no ticks, and a state set on it from
+// outside does not reach this list (Wine's list view reports no such change to the owner).
 
 #include <windows.h>
 #include <commctrl.h>
