@@ -7,9 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cwchar>
-#include <iterator>
 
 #include "app/installer_texts.h"
 #include "app/win32/main_window_layout.h"
@@ -200,7 +198,7 @@ TEST_F(MainWindowTest, DiscoveredFoldersAndTheirTicksCanBeReadFromTheControls) {
   EXPECT_FALSE(ListView_GetCheckState(list2, 1));
 
   // A tick the user sets is what the installer reads, and the other way round.
-  clickCheckBox(list2, 1);
+  sendListInput(list2, 1, ListInput::kClickCheckBox);
   EXPECT_TRUE(live.window->list2().selected(1));
   live.window->list2().setSelected(0, false);
   EXPECT_FALSE(ListView_GetCheckState(list2, 0));
@@ -208,44 +206,40 @@ TEST_F(MainWindowTest, DiscoveredFoldersAndTheirTicksCanBeReadFromTheControls) {
 
 TEST_F(MainWindowTest, TheCheckBoxTheSpaceKeyAndADoubleClickTickAndUntick) {
   const HWND list2 = control(ControlId::List2);
-  CheckList& ticks = live.window->list2();
-  ASSERT_FALSE(ticks.selected(1));
-  clickCheckBox(list2, 1);
-  EXPECT_TRUE(ticks.selected(1));
-  EXPECT_TRUE(ListView_GetCheckState(list2, 1));
-  clickCheckBox(list2, 1);
-  EXPECT_FALSE(ticks.selected(1));
-
-  pressSpaceOn(list2, 1);
-  EXPECT_TRUE(ticks.selected(1));
-  pressSpaceOn(list2, 1);
-  EXPECT_FALSE(ticks.selected(1));
-
-  doubleClickText(list2, 1);
-  EXPECT_TRUE(ticks.selected(1)) << "once for the double click, not for its first click";
-  EXPECT_TRUE(ticks.selected(0)) << "entry 0 untouched";
+  for (const ListInput input :
+       {ListInput::kClickCheckBox, ListInput::kSpace, ListInput::kDoubleClickText}) {
+    sendListInput(list2, 1, input);
+    EXPECT_TRUE(live.window->list2().selected(1)) << "input " << static_cast<int>(input);
+    EXPECT_TRUE(ListView_GetCheckState(list2, 1));
+    sendListInput(list2, 1, input);
+    EXPECT_FALSE(live.window->list2().selected(1)) << "input " << static_cast<int>(input);
+  }
+  EXPECT_TRUE(live.window->list2().selected(0)) << "entry 0 untouched";
 }
 
-TEST_F(MainWindowTest, TheColumnFitsTheWidestEntryAndTextsReadBackWithinTheBufferGiven) {
-  const HWND list2 = control(ControlId::List2);
-  const std::wstring wide(300, L'W');
-  live.window->list2().addItem(narrow(wide));
-  live.window->show(SW_SHOWNOACTIVATE);
-  RECT bounds{}, label{};
-  ListView_GetItemRect(list2, 2, &bounds, LVIR_BOUNDS);
-  ListView_GetItemRect(list2, 2, &label, LVIR_LABEL);
-  const auto textWidth = SendMessageW(list2, LVM_GETSTRINGWIDTHW, 0,
-                                      reinterpret_cast<LPARAM>(wide.c_str()));
-  EXPECT_GE(ListView_GetColumnWidth(list2, 0), label.left - bounds.left + textWidth);
+TEST_F(MainWindowTest, TheColumnIsAsWideAsTheListOrItsWidestEntryAndTextsStayInTheirBuffer) {
+  MainWindow window(live.recorder.services());  // its lists filled before it shows
+  for (int i = 0; i < 50; ++i) window.list2().addItem("c:\\games\\tarvik");
+  window.show(SW_SHOWNOACTIVATE);
+  const HWND list2 = window.control(ControlId::List2);
+  ASSERT_TRUE(hasStyle(list2, WS_VSCROLL));
+  EXPECT_EQ(ListView_GetColumnWidth(list2, 0), clientSize(list2).cx) << "beside the scroll bar";
 
-  wchar_t buffer[8];
-  std::fill(std::begin(buffer), std::end(buffer), L'?');
+  const std::wstring wide(300, L'W');
+  window.list2().addItem(narrow(wide));
+  window.show(SW_SHOWNOACTIVATE);
+  RECT bounds{}, label{};
+  ListView_GetItemRect(list2, 50, &bounds, LVIR_BOUNDS);
+  ListView_GetItemRect(list2, 50, &label, LVIR_LABEL);
+  EXPECT_GE(ListView_GetColumnWidth(list2, 0),
+            label.left - bounds.left + ListView_GetStringWidth(list2, wide.c_str()));
+
+  wchar_t buffer[8] = L"???????";
   LVITEMW request{};
   request.pszText = buffer;
   request.cchTextMax = 5;
-  SendMessageW(list2, LVM_GETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&request));
-  EXPECT_EQ(std::wstring(buffer), L"WWWW");
-  EXPECT_EQ(buffer[5], L'?') << "nothing written past the buffer given";
+  SendMessageW(list2, LVM_GETITEMTEXTW, 50, reinterpret_cast<LPARAM>(&request));
+  EXPECT_EQ(std::wstring(buffer) + buffer[5], L"WWWW?") << "nothing past the buffer given";
 }
 
 TEST_F(MainWindowTest, CheckListReadsAndWritesTextsTicksAndTheCurrentEntry) {
@@ -272,16 +266,6 @@ TEST_F(MainWindowTest, CheckListReadsAndWritesTextsTicksAndTheCurrentEntry) {
   EXPECT_THROW(list.text(4), RuntimeError);
   EXPECT_THROW(list.selected(-1), RuntimeError);
   EXPECT_THROW(list.setSelected(4, true), RuntimeError);
-}
-
-TEST_F(MainWindowTest, AListFilledBeforeTheWindowShowsScrollsOnlyDownWhenItsTextsFit) {
-  MainWindow window(live.recorder.services());
-  for (int i = 0; i < 50; ++i) window.list2().addItem("c:\\games\\tarvik");
-  window.show(SW_SHOWNOACTIVATE);
-  const HWND list2 = window.control(ControlId::List2);
-  EXPECT_EQ(ListView_GetItemCount(list2), 50);
-  EXPECT_TRUE(hasStyle(list2, WS_VSCROLL));
-  EXPECT_LE(ListView_GetColumnWidth(list2, 0), clientSize(list2).cx) << "no sideways scrolling";
 }
 
 TEST_F(MainWindowTest, BothListsCarryTheTooltip) {
@@ -407,7 +391,7 @@ TEST_F(MainWindowTest, AnInstallerPathTheLibraryCannotTakeStopsTheRunBeforeAnyCh
 }
 
 TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
-  clickCheckBox(control(ControlId::List2), 0);
+  sendListInput(control(ControlId::List2), 0, ListInput::kClickCheckBox);
   click(ControlId::Command1);
 
   ASSERT_EQ(live.recorder.messages.size(), 1u);

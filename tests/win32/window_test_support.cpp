@@ -98,40 +98,24 @@ std::wstring listViewText(HWND list, int item) {
   return buffer;
 }
 
-namespace {
-
-// A point in item i's check box, or in its text.
-LPARAM pointOnItem(HWND list, int item, bool onCheckBox) {
-  ListView_EnsureVisible(list, item, FALSE);
+void sendListInput(HWND list, int item, ListInput input) {
+  ListView_SetItemState(list, item, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  if (input == ListInput::kSpace) {
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+    return;
+  }
   RECT bounds{}, label{};
   ListView_GetItemRect(list, item, &bounds, LVIR_BOUNDS);
   ListView_GetItemRect(list, item, &label, LVIR_LABEL);
-  const LONG x = onCheckBox ? (bounds.left + label.left) / 2 : label.left + 10;
-  return MAKELPARAM(x, (bounds.top + bounds.bottom) / 2);
-}
-
-}  // namespace
-
-void clickCheckBox(HWND list, int item) {
-  const LPARAM point = pointOnItem(list, item, true);
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  SendMessageW(list, WM_LBUTTONUP, 0, point);
-}
-
-void doubleClickText(HWND list, int item) {
-  const LPARAM point = pointOnItem(list, item, false);
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  SendMessageW(list, WM_LBUTTONUP, 0, point);
-  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-  SendMessageW(list, WM_LBUTTONUP, 0, point);
-}
-
-void pressSpaceOn(HWND list, int item) {
-  ListView_SetItemState(list, item, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
-  SetFocus(list);
-  SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
-  SendMessageW(list, WM_CHAR, L' ', 0);
-  SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+  const bool onCheckBox = input == ListInput::kClickCheckBox;
+  const LPARAM point = MAKELPARAM(onCheckBox ? (bounds.left + label.left) / 2 : label.left + 10,
+                                  (bounds.top + bounds.bottom) / 2);
+  for (const UINT press : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+    SendMessageW(list, press, MK_LBUTTON, point);
+    SendMessageW(list, WM_LBUTTONUP, 0, point);
+    if (onCheckBox) return;
+  }
 }
 
 std::vector<std::wstring> listBoxEntries(HWND list) {
