@@ -33,12 +33,13 @@ void SceneryConfigScan::ScanSceneryConfig(const std::string& simulatorFolder,
   const auto lines = configLines(configPath);
   if (!lines) return;
 
+  MarkersFound markersFound;
   for (const std::string& line : *lines) {
     if (candidateListsFull(list1_)) return;
     if (lowerCase(line).find("local=") == std::string::npos) continue;
     auto candidate = candidateOf(line, simulatorFolder);
-    if (!candidate || !findMarker(*candidate)) continue;
-    const auto size = markerSize(candidate->markerPath);
+    if (!candidate) continue;
+    const auto size = lookUpMarker(*candidate, markersFound);
     if (!size) continue;
     const AddonVersion& version = addonVersionForMarkerSize(*size);
     if (!version.offered) continue;
@@ -90,6 +91,21 @@ std::optional<SceneryConfigScan::Candidate> SceneryConfigScan::candidateOf(
     candidate.markerPath = lowerCase(candidate.folderPath + kMarkerSuffix);
   }
   return candidate;
+}
+
+// The size of the candidate's marker, which the candidate then names; nothing when there is no
+// marker or its size cannot be read. The file system is asked on the first line that leads to
+// the marker path only.
+std::optional<uint64_t> SceneryConfigScan::lookUpMarker(Candidate& candidate,
+                                                        MarkersFound& markersFound) {
+  auto known = markersFound.find(candidate.markerPath);
+  if (known == markersFound.end()) {
+    MarkerFound found{candidate, std::nullopt};
+    if (findMarker(found.candidate)) found.size = markerSize(found.candidate.markerPath);
+    known = markersFound.emplace(candidate.markerPath, std::move(found)).first;
+  }
+  candidate = known->second.candidate;
+  return known->second.size;
 }
 
 // Looks for the marker at the candidate's path, then with "scenery\scenery" read as "scenery"

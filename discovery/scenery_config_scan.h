@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "discovery/addon_version.h"
@@ -32,10 +33,18 @@ class SceneryConfigScan {
     std::string markerPath;
     std::string folderPath;
   };
+  // What the marker tests of one configuration found, by the marker path of the line: a folder
+  // that many lines name is looked at once.
+  struct MarkerFound {
+    Candidate candidate;
+    std::optional<uint64_t> size;
+  };
+  using MarkersFound = std::unordered_map<std::string, MarkerFound>;
 
   bool configExists(const std::string& configPath);
   std::optional<std::vector<std::string>> configLines(const std::string& configPath);
   std::optional<Candidate> candidateOf(const std::string& line, const std::string& simulatorFolder);
+  std::optional<uint64_t> lookUpMarker(Candidate& candidate, MarkersFound& markersFound);
   bool findMarker(Candidate& candidate);
   std::optional<uint64_t> markerSize(const std::string& markerPath);
   void append(const std::string& label, const AddonVersion& version,

@@ -26,7 +26,8 @@ WindowKind windowKind(ControlKind kind) {
       return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::CheckList:
       return {WC_LISTVIEWW,
-              LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+              LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                  LVS_SHOWSELALWAYS | WS_TABSTOP,
               WS_EX_CLIENTEDGE};
     case ControlKind::DriveList:
       return {WC_COMBOBOXW, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
@@ -50,9 +51,12 @@ int createdHeight(const ControlRow& row, int dpi) {
   return row.kind == ControlKind::DriveList ? height * 8 : height;
 }
 
+// The list's owner holds the entries' texts and ticks (ListViewCheckList): the control asks for
+// the check box's state image along with the text.
 void setUpCheckList(HWND list) {
   ListView_SetExtendedListViewStyleEx(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                                       LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  ListView_SetCallbackMask(list, LVIS_STATEIMAGEMASK);
   RECT client{};
   GetClientRect(list, &client);
   LVCOLUMNW column{};

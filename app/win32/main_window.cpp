@@ -148,9 +148,11 @@ void MainWindow::showFolderPicker() {
 }
 
 void MainWindow::showListEntries() {
+  // Drawing first: the list then knows whether it needs its vertical scroll bar, whose width
+  // the column must leave.
   for (ListViewCheckList* list : {&list1_, &list2_}) {
-    list->fitColumn();
     list->setDrawing(true);
+    list->fitColumn();
   }
 }
 
@@ -194,6 +196,11 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       onCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (list1_.handleNotification(header) || list2_.handleNotification(header)) return 0;
+      break;
+    }
     case DM_GETDEFID:
       // Enter presses Command1 while it is there.
       if (IsWindowVisible(control(ControlId::Command1)))

@@ -60,7 +60,7 @@ class MainWindow : public WindowControls {
  private:
   void createControls();
   void addListTooltips();
-  // Fits the lists' columns to their entries and lets them draw.
+  // Lets the lists draw and fits their columns to their entries.
   void showListEntries();
   void onCommand(int id, int notification);
   void runInstallerHandler(void (Tarvik_installer_main::*handler)());

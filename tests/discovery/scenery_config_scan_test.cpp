@@ -38,6 +38,16 @@ TEST_F(ScanTest, TheKeyIsFoundInAnyLetterCase) {
                                    "c:\\games\\fs2000\\scenery\\addon"));
 }
 
+TEST_F(ScanTest, AFolderNamedByManyLinesIsLookedAtOnceInAConfigurationAndListedForEach) {
+  placeMarker("C:\\Games\\FS2000\\Scenery\\Addon");
+  const std::vector<std::string> lines = {"Local=Scenery\\Addon", "Local=Scenery\\Gone",
+                                          "Local=Scenery\\Addon", "Local=Scenery\\Gone"};
+  scan(lines);
+  scan(lines);
+  EXPECT_EQ(list1.count(), 4);
+  EXPECT_EQ(files.existenceTests().size(), 6u) << "3 for each configuration, none for a line again";
+}
+
 TEST_F(ScanTest, RuleAOneGroupClimbsToTheSimulatorsParent) {
   placeMarker("C:\\Games\\Addons\\Area");
   scan({"Local=..\\Addons\\Area"});

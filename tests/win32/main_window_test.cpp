@@ -167,7 +167,8 @@ TEST_F(MainWindowTest, ListsAreCheckBoxListViewsWithOneColumnAndNoHeader) {
   for (const ControlId id : {ControlId::List1, ControlId::List2}) {
     const HWND list = control(id);
     EXPECT_TRUE(
-        hasStyle(list, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS));
+        hasStyle(list, LVS_REPORT | LVS_OWNERDATA | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                           LVS_SHOWSELALWAYS));
     const DWORD extended = ListView_GetExtendedListViewStyle(list);
     EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
     EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
@@ -196,11 +197,49 @@ TEST_F(MainWindowTest, DiscoveredFoldersAndTheirTicksCanBeReadFromTheControls) {
   EXPECT_TRUE(ListView_GetCheckState(list2, 0)) << "version 2.0 is ticked in advance";
   EXPECT_FALSE(ListView_GetCheckState(list2, 1));
 
-  // A tick set on the control is what the installer reads, and the other way round.
-  ListView_SetCheckState(list2, 1, TRUE);
+  // A tick the user sets is what the installer reads, and the other way round.
+  sendListInput(list2, 1, ListInput::kClickCheckBox);
   EXPECT_TRUE(live.window->list2().selected(1));
   live.window->list2().setSelected(0, false);
   EXPECT_FALSE(ListView_GetCheckState(list2, 0));
+}
+
+TEST_F(MainWindowTest, TheCheckBoxTheSpaceKeyAndADoubleClickTickAndUntick) {
+  const HWND list2 = control(ControlId::List2);
+  for (const ListInput input :
+       {ListInput::kClickCheckBox, ListInput::kSpace, ListInput::kDoubleClickText}) {
+    sendListInput(list2, 1, input);
+    EXPECT_TRUE(live.window->list2().selected(1)) << "input " << static_cast<int>(input);
+    EXPECT_TRUE(ListView_GetCheckState(list2, 1));
+    sendListInput(list2, 1, input);
+    EXPECT_FALSE(live.window->list2().selected(1)) << "input " << static_cast<int>(input);
+  }
+  EXPECT_TRUE(live.window->list2().selected(0)) << "entry 0 untouched";
+}
+
+TEST_F(MainWindowTest, TheColumnIsAsWideAsTheListOrItsWidestEntryAndTextsStayInTheirBuffer) {
+  MainWindow window(live.recorder.services());  // its lists filled before it shows
+  for (int i = 0; i < 50; ++i) window.list2().addItem("c:\\games\\tarvik");
+  window.show(SW_SHOWNOACTIVATE);
+  const HWND list2 = window.control(ControlId::List2);
+  ASSERT_TRUE(hasStyle(list2, WS_VSCROLL));
+  EXPECT_EQ(ListView_GetColumnWidth(list2, 0), clientSize(list2).cx) << "beside the scroll bar";
+
+  const std::wstring wide(300, L'W');
+  window.list2().addItem(narrow(wide));
+  window.show(SW_SHOWNOACTIVATE);
+  RECT bounds{}, label{};
+  ListView_GetItemRect(list2, 50, &bounds, LVIR_BOUNDS);
+  ListView_GetItemRect(list2, 50, &label, LVIR_LABEL);
+  EXPECT_GE(ListView_GetColumnWidth(list2, 0),
+            label.left - bounds.left + ListView_GetStringWidth(list2, wide.c_str()));
+
+  wchar_t buffer[8] = L"???????";
+  LVITEMW request{};
+  request.pszText = buffer;
+  request.cchTextMax = 5;
+  SendMessageW(list2, LVM_GETITEMTEXTW, 50, reinterpret_cast<LPARAM>(&request));
+  EXPECT_EQ(std::wstring(buffer) + buffer[5], L"WWWW?") << "nothing past the buffer given";
 }
 
 TEST_F(MainWindowTest, CheckListReadsAndWritesTextsTicksAndTheCurrentEntry) {
@@ -352,7 +391,7 @@ TEST_F(MainWindowTest, AnInstallerPathTheLibraryCannotTakeStopsTheRunBeforeAnyCh
 }
 
 TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
-  ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
+  sendListInput(control(ControlId::List2), 0, ListInput::kClickCheckBox);
   click(ControlId::Command1);
 
   ASSERT_EQ(live.recorder.messages.size(), 1u);
@@ -368,7 +407,7 @@ TEST_F(MainWindowTest, NothingTickedShowsAMessageAndLeavesTheWindowAsItIs) {
 }
 
 TEST_F(MainWindowTest, EnterAndSpacePressCommand1ThroughTheMessageLoop) {
-  ListView_SetCheckState(control(ControlId::List2), 0, FALSE);
+  live.window->list2().setSelected(0, false);
   processPendingMessages();
   SetFocus(control(ControlId::Command1));
 

@@ -98,6 +98,26 @@ std::wstring listViewText(HWND list, int item) {
   return buffer;
 }
 
+void sendListInput(HWND list, int item, ListInput input) {
+  ListView_SetItemState(list, item, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  if (input == ListInput::kSpace) {
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+    return;
+  }
+  RECT bounds{}, label{};
+  ListView_GetItemRect(list, item, &bounds, LVIR_BOUNDS);
+  ListView_GetItemRect(list, item, &label, LVIR_LABEL);
+  const bool onCheckBox = input == ListInput::kClickCheckBox;
+  const LPARAM point = MAKELPARAM(onCheckBox ? (bounds.left + label.left) / 2 : label.left + 10,
+                                  (bounds.top + bounds.bottom) / 2);
+  for (const UINT press : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+    SendMessageW(list, press, MK_LBUTTON, point);
+    SendMessageW(list, WM_LBUTTONUP, 0, point);
+    if (onCheckBox) return;
+  }
+}
+
 std::vector<std::wstring> listBoxEntries(HWND list) {
   std::vector<std::wstring> entries;
   const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);

@@ -66,6 +66,11 @@ bool hasStyle(HWND window, LONG style);
 // The text of list-view item i, read through LVM_GETITEMTEXT as another program would.
 std::wstring listViewText(HWND list, int item);
 
+// The user's input on list-view item i: a click on its check box, a double click on its text,
+// or the space key with the item focused.
+enum class ListInput { kClickCheckBox, kDoubleClickText, kSpace };
+void sendListInput(HWND list, int item, ListInput input);
+
 std::vector<std::wstring> listBoxEntries(HWND list);
 std::vector<std::wstring> comboBoxEntries(HWND combo);
 
