@@ -331,8 +331,9 @@ TEST_F(MainWindowTest, StartedRunHidesTheSelectionAndShowsThePleaseWaitLabel) {
 
   // The progress bar below the status line, in its error state for the warning.
   EXPECT_TRUE(IsWindowVisible(bar));
-  if (SendMessageW(bar, PBM_GETSTATE, 0, 0) != PBST_ERROR)  // a control without states
+  if (SendMessageW(bar, PBM_GETSTATE, 0, 0) != PBST_ERROR) {  // a control without states
     EXPECT_EQ(SendMessageW(bar, PBM_GETBARCOLOR, 0, 0), kRunProgressErrorColour);
+  }
   EXPECT_GE(rectInParent(bar).top, rectInParent(control(ControlId::Label9)).bottom);
 }
 
