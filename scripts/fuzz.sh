@@ -57,6 +57,7 @@ summary=()
 status=0
 fuzz unzip_fuzzer "$seconds" $tree/corpus $tree/bin/fuzz_seeds fuzz/regressions || status=1
 fuzz inflate_fuzzer $(((seconds + 1) / 2)) $tree/inflate-corpus $tree/inflate-seeds || status=1
-(IFS=';'; echo "${summary[*]}") >$tree/summary.txt
+printf -v joined '%s; ' "${summary[@]}"
+echo "${joined%; }" >$tree/summary.txt
 ((status == 0)) && echo "fuzz: no findings"
 exit $status
