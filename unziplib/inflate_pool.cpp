@@ -28,7 +28,7 @@ InflatePool::~InflatePool() {
     drop(lock, std::numeric_limits<std::size_t>::max());
     stopping_ = true;
   }
-  changed_.notify_all();
+  queued_.notify_all();
   for (std::thread& thread : threads_) thread.join();
 }
 
@@ -52,14 +52,14 @@ void InflatePool::add(std::size_t index, WriteJob job) {
     task->job = std::move(job);
     tasks_.push_back(std::move(task));
   }
-  changed_.notify_all();
+  queued_.notify_one();
 }
 
 std::optional<InflatePool::Result> InflatePool::take(std::size_t index) {
   std::unique_lock lock(mutex_);
   drop(lock, index);
   if (tasks_.empty() || tasks_.front()->index != index) return std::nullopt;
-  changed_.wait(lock, [&] { return tasks_.front()->state != State::kRunning; });
+  finished_.wait(lock, [&] { return tasks_.front()->state != State::kRunning; });
   std::unique_ptr<Task> task = std::move(tasks_.front());
   tasks_.pop_front();
   if (task->state == State::kQueued) return std::nullopt;
@@ -76,7 +76,7 @@ void InflatePool::dropAll() { dropBefore(std::numeric_limits<std::size_t>::max()
 // A job being decoded is waited for: its worker still uses it.
 void InflatePool::drop(std::unique_lock<std::mutex>& lock, std::size_t before) {
   while (!tasks_.empty() && tasks_.front()->index < before) {
-    changed_.wait(lock, [&] { return tasks_.front()->state != State::kRunning; });
+    finished_.wait(lock, [&] { return tasks_.front()->state != State::kRunning; });
     tasks_.pop_front();  // a staged file is removed here
   }
 }
@@ -96,7 +96,7 @@ void InflatePool::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
     Task* task = nullptr;
-    changed_.wait(lock, [&] { return stopping_ || (task = nextQueued()) != nullptr; });
+    queued_.wait(lock, [&] { return stopping_ || (task = nextQueued()) != nullptr; });
     if (stopping_) return;
     task->state = State::kRunning;
     lock.unlock();
@@ -113,7 +113,7 @@ void InflatePool::work() {
     lock.lock();
     task->result = std::move(result);
     task->state = State::kDone;
-    changed_.notify_all();
+    finished_.notify_all();
   }
 }
 

@@ -68,7 +68,8 @@ class InflatePool {
   InputFile& file_;
   const ZipDirectory& directory_;
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable queued_;    // a job was given, or the pool stops: for the workers
+  std::condition_variable finished_;  // a job was done: for the caller
   std::deque<std::unique_ptr<Task>> tasks_;  // in index order
   bool stopping_ = false;
   std::vector<std::thread> threads_;
