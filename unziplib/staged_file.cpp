@@ -28,8 +28,15 @@ uint32_t nextNumber() {
   return number.fetch_add(0x9E3779B9u) + 0x9E3779B9u;
 }
 
-SystemFailure noFreeName(const std::string& folder) {
-  return SystemFailure("cannot create a file in " + folder, "no free name", false);
+// A temporary name in the folder that `take` could take (it returns false for a name that
+// exists already); after 100 names in use, a failure.
+template <typename Take>
+std::string takeFreeName(const std::string& folder, Take take) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = folder + temporaryName(nextNumber());
+    if (take(name)) return name;
+  }
+  throw SystemFailure("cannot create a file in " + folder, "no free name", false);
 }
 
 }  // namespace
@@ -40,11 +47,10 @@ StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
     file_.emplace(std::move(*unnamed));
     return;
   }
-  for (int attempt = 0; !file_; ++attempt) {
-    temporary_ = folder + temporaryName(nextNumber());
-    if (attempt == 100) throw noFreeName(folder);
-    if (auto created = OutputFile::createNew(temporary_)) file_.emplace(std::move(*created));
-  }
+  temporary_ = takeFreeName(folder, [&](const std::string& name) {
+    if (auto created = OutputFile::createNew(name)) file_.emplace(std::move(*created));
+    return file_.has_value();
+  });
 }
 
 StagedFile::~StagedFile() {
@@ -73,12 +79,8 @@ void StagedFile::commit(const LocalTime& time) {
 }
 
 void StagedFile::nameTemporarily() {
-  const std::string folder = folderOf(target_);
-  for (int attempt = 0; temporary_.empty(); ++attempt) {
-    if (attempt == 100) throw noFreeName(folder);
-    const std::string name = folder + temporaryName(nextNumber());
-    if (file_->giveName(name)) temporary_ = name;
-  }
+  temporary_ = takeFreeName(folderOf(target_),
+                            [&](const std::string& name) { return file_->giveName(name); });
 }
 
 }  // namespace tarvik::unziplib
