@@ -1,8 +1,7 @@
 #include "app/payload_contents.h"
 
-#include <cctype>
-
 #include "platform/runtime_error.h"
+#include "platform/text_case.h"
 
 namespace tarvik {
 
@@ -22,9 +21,6 @@ std::vector<PayloadFile> listPayload(const std::string& archive) {
   return files;
 }
 
-std::string foldedName(std::string name) {
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name;
-}
+std::string foldedName(std::string name) { return lowerCaseText(name); }
 
 }  // namespace tarvik

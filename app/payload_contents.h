@@ -20,7 +20,8 @@ struct PayloadFile {
 // be used: the run's own calls then meet the same fault and report it.
 std::vector<PayloadFile> listPayload(const std::string& archive);
 
-// The same name, in the letters that Windows' file names match without regard to case.
+// The same name, in the letters that Windows' file names match without regard to case: the
+// platform's lower case.
 std::string foldedName(std::string name);
 
 }  // namespace tarvik
