@@ -21,6 +21,10 @@ std::vector<PayloadFile> listPayload(const std::string& archive) {
   return files;
 }
 
+std::string fileNameOf(const std::string& path) {
+  return path.substr(path.find_last_of("\\/") + 1);
+}
+
 std::string foldedName(std::string name) { return lowerCaseText(name); }
 
 }  // namespace tarvik

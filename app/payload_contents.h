@@ -20,6 +20,9 @@ struct PayloadFile {
 // be used: the run's own calls then meet the same fault and report it.
 std::vector<PayloadFile> listPayload(const std::string& archive);
 
+// The last part of a path: the file's own name.
+std::string fileNameOf(const std::string& path);
+
 // The same name, in the letters that Windows' file names match without regard to case: the
 // platform's lower case.
 std::string foldedName(std::string name);

@@ -8,14 +8,6 @@
 #include "unziplib/tarvik_unzip.h"
 
 namespace tarvik {
-namespace {
-
-std::string_view baseName(std::string_view path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 bool isStagingFileName(std::string_view name) {
   constexpr std::string_view prefix = TARVIK_UNZIP_STAGING_PREFIX;
@@ -32,7 +24,7 @@ bool isStagingFileName(std::string_view name) {
 void RemoveStagingLeftovers(FileSystem& files, const std::string& folder) {
   if (!files.attributes(folder)) return;
   for (const std::string& path : files.filesIn(folder)) {
-    if (!isStagingFileName(baseName(path))) continue;
+    if (!isStagingFileName(fileNameOf(path))) continue;
     try {
       files.setNormalAttributes(path);
       files.deleteFile(path);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/obsolete_files.h"
+#include "app/payload_contents.h"
 #include "app/space_needed.h"
 #include "app/staging_leftovers.h"
 
@@ -14,10 +15,6 @@ namespace {
 constexpr const char* kSubFolders[] = {"scenery", "texture"};
 constexpr std::size_t kFilesListed = 10;
 constexpr char kNothingChanged[] = "Nothing has been changed.";
-
-std::string fileNameOf(const std::string& path) {
-  return path.substr(path.find_last_of('\\') + 1);
-}
 
 // "  C:\a\b" lines, at most kFilesListed of them.
 std::string listed(const std::vector<std::string>& paths) {
