@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "app/payload_contents.h"
 
 namespace tarvik {
 namespace {
