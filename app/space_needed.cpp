@@ -39,9 +39,12 @@ uint64_t stagingAllowance(const std::vector<PayloadFile>& payload, uint64_t clus
 }
 
 std::string describeBytes(uint64_t bytes) {
-  std::string digits = std::to_string(bytes);
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
-    digits.insert(static_cast<std::size_t>(i), ",");
+  const std::string plain = std::to_string(bytes);
+  std::string digits;
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    if (i > 0 && (plain.size() - i) % 3 == 0) digits += ',';
+    digits += plain[i];
+  }
   char megabytes[32];
   std::snprintf(megabytes, sizeof megabytes, "%.1f MB", static_cast<double>(bytes) / 1048576.0);
   return std::string(megabytes) + " (" + digits + " bytes)";
