@@ -3,14 +3,20 @@
 
 #include <windows.h>
 
+#include "app/exit_codes.h"
 #include "app/handlers.h"
+#include "app/installer_texts.h"
 #include "app/installer_window.h"
 #include "app/win32/main_window.h"
 #include "app/win32/message_loop.h"
 #include "platform/program.h"
+#include "platform/runtime_error.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+namespace {
+
+int runInstaller(int showCommand) {
   using namespace tarvik;
   MainWindow window;
   const auto registry = makeWin32Registry();
@@ -22,4 +28,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   runHandler(window, [&installer] { installer.Form_Load(); });
   window.show(showCommand);
   return runMessageLoop();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  using namespace tarvik;
+  try {
+    return runInstaller(showCommand);
+  } catch (const RuntimeError& error) {
+    // Only the window's own creation fails outside a handler's trap.
+    MessageBoxW(nullptr, widen(runtimeErrorReport(error)).c_str(), widen(kAppTitle).c_str(),
+                MB_OK | MB_ICONWARNING);
+    return exit_code::kFolderFailed;
+  }
 }

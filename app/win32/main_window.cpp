@@ -13,6 +13,7 @@
 #include "app/win32/message_loop.h"
 #include "app/win32/twips.h"
 #include "app/win32/window_procedure.h"
+#include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
 
 namespace tarvik {
@@ -51,6 +52,8 @@ MainWindow::MainWindow(WindowServices services)
   const std::wstring caption = widen(kWindowCaption);
   CreateWindowExW(0, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                   size.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  // Without its window the program would wait for messages that never come, unseen.
+  if (!window_) throw RuntimeError(7, "Out of memory: the installer's window cannot be created");
   createControls();
   addListTooltips();
   registerDialogKeys(window_);

@@ -91,7 +91,8 @@ class Environment:
 
     def wine_env(self, prefix):
         env = dict(os.environ)
-        env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all,err+winediag",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
         return env
 
     def ensure_display(self):
@@ -438,6 +439,14 @@ def find_window(title_pattern, timeout):
         time.sleep(0.05)
 
 
+def visible_window_names():
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
+                         capture_output=True, text=True).stdout.split()
+    names = [subprocess.run(["xdotool", "getwindowname", id], capture_output=True,
+                            text=True).stdout.strip() for id in ids]
+    return ", ".join(repr(name) for name in names) or "none"
+
+
 def screenshot(env, name):
     """A picture of the whole screen; the windows float on it as placed."""
     env.shots.mkdir(parents=True, exist_ok=True)
@@ -480,20 +489,41 @@ def window_gone(window):
     return window not in result.stdout.split()
 
 
+def start_desktop(env, prefix):
+    """Starts the prefix's Wine desktop, kept for a minute after its last program ends. Under
+    load, Wine's desktop process now and then fails to load its display driver as it starts;
+    every window of that Wine session then fails. Such a start is ended and made again."""
+    probe = [WINE, str(env.windows_build / "bin/e2e_window_text.exe"), "--can-create-window"]
+    for _ in range(3):
+        run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
+        if run_quiet(probe, env=env.wine_env(prefix), timeout=60) == 0:
+            return
+        print("note: Wine's desktop started without its display driver; starting it again")
+        stop_wineserver(env, prefix)
+    raise Failure("Wine could not make a window on the display in three starts")
+
+
 class Session:
     """One start of the installer in a case's prefix, driven by keys as a user would."""
 
     def __init__(self, env, name, prefix, exe, start_folder, environment=None):
         self.env, self.name, self.prefix = env, name, prefix
-        self.process = subprocess.Popen([WINE, exe], cwd=prefix / start_folder,
-                                        env=env.wine_env(prefix) | (environment or {}),
-                                        stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        start_desktop(env, prefix)
+        self.log = prefix.parent / "wine-output.txt"
+        with open(self.log, "ab") as log:
+            self.process = subprocess.Popen([WINE, exe], cwd=prefix / start_folder,
+                                            env=env.wine_env(prefix) | (environment or {}),
+                                            stdout=log, stderr=subprocess.STDOUT,
+                                            stdin=subprocess.DEVNULL)
         self.window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
         if not self.window:
+            shot = screenshot(env, f"{name}-no-window")
+            state = self.process.poll()
             self.close()
-            screenshot(env, f"{name}-no-window")
-            raise Failure("the installer's window did not appear")
+            raise Failure("the installer's window did not appear within 90 s; the program "
+                          + ("was still running" if state is None else f"ended with {state}")
+                          + f"; screen: {shot}; visible windows: {visible_window_names()}"
+                          + f"; Wine's output:\n{self.log.read_text(errors='replace')[-3000:]}")
         run_quiet(["xdotool", "mousemove", "0", "0"])  # no tooltip over the list
         time.sleep(1.5)  # let it paint
 
@@ -921,7 +951,26 @@ def fault_killed_run(env, name, case_root, prefix):
     return problems
 
 
+def fault_no_display(env, name, case_root, prefix):
+    """Wine reaches no display, so the window cannot be made: the installer says so and ends
+    with 1 at once, rather than waiting unseen for messages, and changes nothing."""
+    exe = place_package(env, prefix, "drive_c/Tarvik Update")
+    before = snapshot(prefix)
+    environment = env.wine_env(prefix)
+    del environment["DISPLAY"]
+    try:
+        code = subprocess.run([WINE, str(exe)], cwd=exe.parent, env=environment, timeout=60,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    except subprocess.TimeoutExpired:
+        return ["the installer was still running 60 s after it started without a display"]
+    problems = []
+    expect_code(problems, "without a display", code, 1)
+    stop_wineserver(env, prefix)
+    return problems + Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
+
+
 FAULTS = {
+    "no_display": fault_no_display,
     "file_in_use": fault_file_in_use,
     "protected_folder": fault_protected_folder,
     "small_volume": fault_small_volume,

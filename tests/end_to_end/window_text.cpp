@@ -1,3 +1,6 @@
+// e2e_window_text --can-create-window: exits with 0 when this Wine session can make a window on
+// its display, which the end-to-end test checks before it starts the installer.
+//
 // e2e_window_text TITLE: prints the texts of the top-level window with that exact title and of
 // its child controls, one "class: text" line each (line breaks shown as "\n"), with
 // "class [hidden]: text" for a control that is not visible; a progress bar's text is its
@@ -69,8 +72,13 @@ BOOL CALLBACK printChild(HWND child, LPARAM) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--can-create-window") {
+    const HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                        nullptr, nullptr, nullptr);
+    return window && DestroyWindow(window) ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: e2e_window_text TITLE\n");
+    std::fprintf(stderr, "usage: e2e_window_text TITLE | --can-create-window\n");
     return 2;
   }
   const HWND window = FindWindowW(nullptr, argv[1]);
