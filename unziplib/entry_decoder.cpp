@@ -15,23 +15,19 @@ UnzipError badData(const std::string& reason) {
   return UnzipError(TARVIK_UNZIP_CRC_ERROR, reason);
 }
 
-uint32_t updateCrc(uint32_t crc, std::span<const uint8_t> bytes) {
-  return crc32Update(crc, bytes);
-}
-
 // Passes bytes on, keeping their CRC-32.
 class CrcSink : public DataSink {
  public:
   explicit CrcSink(DataSink& next) : next_(next) {}
   void write(std::span<const uint8_t> bytes) override {
-    crc_ = updateCrc(crc_, bytes);
+    crc_ = crc32Update(crc_, bytes);
     next_.write(bytes);
   }
   uint32_t crc() const { return crc_; }
 
  private:
   DataSink& next_;
-  uint32_t crc_ = updateCrc(0, {});
+  uint32_t crc_ = 0;  // the CRC of no bytes
 };
 
 void checkStoredSize(const EncodedData& data) {
