@@ -13,5 +13,8 @@ inline constexpr int kCancelled = 2;
 inline constexpr int kPayloadUnreadable = 3;
 // This instance handed over to a new one started with administrator rights. Nothing changed.
 inline constexpr int kRestartedAsAdministrator = 4;
+// The unzip library beside the installer is missing, or is not the one the installer was built
+// with. Nothing changed.
+inline constexpr int kLibraryRefused = 5;
 
 }  // namespace tarvik::exit_code

@@ -8,6 +8,7 @@
 #include "app/update_checks.h"
 #include "discovery/addon_version.h"
 #include "discovery/simulator_detection.h"
+#include "platform/runtime_error.h"
 #include "unzip/unzip_binding.h"
 
 namespace tarvik {
@@ -76,6 +77,7 @@ void Tarvik_installer_main::Command1_Click() {
   payload_ = listPayload(installerPath_);
   progress_.emplace(controls_, memberSizes(payload_),
                     1 + static_cast<int>(tickedFolders().size()));
+  if (!unzipLibraryLoads()) return;
 
   if (const auto path = pathTheLibraryCannotTake()) {
     failRun("The update cannot be installed: the name\n\n" + *path +
@@ -142,6 +144,18 @@ void Tarvik_installer_main::hideSelectionControls() {
         ControlId::Label6})
     controls_.setVisible(control, false);
   controls_.setVisible(ControlId::Label7, true);
+}
+
+// Loads the unzip library before anything else: one that is missing, or is not the installer's
+// own, ends the run with its report, having changed nothing.
+bool Tarvik_installer_main::unzipLibraryLoads() {
+  try {
+    mUnzip::CheckLibrary();
+    return true;
+  } catch (const RuntimeError& error) {
+    failRun(runtimeErrorReport(error), exit_code::kLibraryRefused);
+    return false;
+  }
 }
 
 // Tests the whole archive before any folder is touched, so that a damaged or missing payload

@@ -46,6 +46,7 @@ class Tarvik_installer_main : private UnzipEventListener {
   std::vector<std::string> tickedFolders() const;
   std::optional<std::string> pathTheLibraryCannotTake() const;
   void hideSelectionControls();
+  bool unzipLibraryLoads();
   bool payloadIsReadable();
   bool updateCanStart(const std::vector<std::string>& folders);
   void updateFolder(const std::string& folder);

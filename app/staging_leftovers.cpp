@@ -26,8 +26,8 @@ void RemoveStagingLeftovers(FileSystem& files, const std::string& folder) {
   for (const std::string& path : files.filesIn(folder)) {
     if (!isStagingFileName(fileNameOf(path))) continue;
     try {
-      files.setNormalAttributes(path);
-      files.deleteFile(path);
+      // A link of that name is not ours: neither it nor what it points to is touched.
+      if (files.setNormalAttributes(path)) files.deleteFile(path);
     } catch (const RuntimeError&) {
       // Held or protected: the checks before the update report such files.
     }

@@ -12,7 +12,8 @@ namespace tarvik {
 // ".tmp", in any letter case.
 bool isStagingFileName(std::string_view name);
 
-// Deletes the staging files directly inside the folder (a path ending with "\"); nothing else.
+// Deletes the staging files directly inside the folder (a path ending with "\"); nothing else,
+// and no link of such a name.
 // A folder that does not exist, or a file that cannot be deleted, is left as it is: a later
 // run tries again.
 void RemoveStagingLeftovers(FileSystem& files, const std::string& folder);

@@ -1,7 +1,8 @@
-// tarvik_check_package PACKAGE PROGRAM [--archive ARCHIVE] [--list] [--no-extract]
-//                      [--no-resources]
+// tarvik_check_package PACKAGE PROGRAM [--archive ARCHIVE] [--library LIBRARY] [--list]
+//                      [--no-extract] [--no-resources]
 // Finds the archive in the installer package as the unzip library does and holds the package to
-// the program it was built from, signed or not. --list prints each entry as "CRC32 SIZE NAME".
+// the program it was built from, signed or not; with --library, holds the unzip library's
+// imports to the program's rule. --list prints each entry as "CRC32 SIZE NAME".
 // Exits with 0 when the package is sound, 1 when it is not.
 
 #include <cstdio>
@@ -14,8 +15,8 @@ namespace {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: tarvik_check_package PACKAGE PROGRAM [--archive ARCHIVE] [--list] "
-               "[--no-extract] [--no-resources]\n");
+               "usage: tarvik_check_package PACKAGE PROGRAM [--archive ARCHIVE] "
+               "[--library LIBRARY] [--list] [--no-extract] [--no-resources]\n");
   return 2;
 }
 
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
   for (int i = 3; i < argc; ++i) {
     if (std::strcmp(argv[i], "--archive") == 0 && i + 1 < argc)
       options.archive = argv[++i];
+    else if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc)
+      options.library = argv[++i];
     else if (std::strcmp(argv[i], "--list") == 0)
       list = true;
     else if (std::strcmp(argv[i], "--no-extract") == 0)

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "package/pe_image.h"
+#include "package/pe_imports.h"
 #include "package/pe_resources.h"
 #include "package/payload_folder.h"
 #include "package/resource_check.h"
@@ -70,6 +71,7 @@ class PackageCheck {
     try {
       compareProgram();
       locateArchive();
+      if (!options_.library.empty()) checkLibrary();
     } catch (const std::exception& error) {
       problem(error.what());
     }
@@ -128,11 +130,24 @@ class PackageCheck {
         problem("the program's header checksum " + hex(image.checksum()) +
                 " is not the one computed over the " +
                 (report_.isSigned() ? "signed file, " : "program, ") + hex(computed));
+      for (const std::string& finding : plantableImports(image, true))
+        problem("the program: " + finding);
       if (!options_.checkResources) return;
       for (const std::string& finding : checkInstallerResources(readResources(image)))
         problem("resources: " + finding);
     } catch (const PeFormatError& error) {
       problem(std::string("the program part is not a Windows program: ") + error.what());
+    }
+  }
+
+  // The library delivered beside the program imports nothing that a file beside it could stand
+  // in for.
+  void checkLibrary() {
+    try {
+      for (const std::string& finding : plantableImports(PeImage(readBytes(options_.library)), false))
+        problem("the unzip library: " + finding);
+    } catch (const PeFormatError& error) {
+      problem(std::string("the unzip library is not a Windows library: ") + error.what());
     }
   }
 

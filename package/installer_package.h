@@ -64,6 +64,9 @@ struct PackageCheckOptions {
   bool extractEntries = true;
   // Holds the program's resources to what the installer must carry.
   bool checkResources = true;
+  // The unzip library delivered beside the package; when given, its imports are held to the
+  // same rule as the program's.
+  std::filesystem::path library{};
 };
 
 // Finds the archive in the package by the shift of its central directory and holds the package
@@ -74,7 +77,8 @@ struct PackageCheckOptions {
 // the checksum, which must cover the whole file, and the certificate table's entry may differ
 // from the program's), and the entries are
 // files under "scenery/" and "texture/" and those two folders, none encrypted, none stored
-// under a name that Windows would merge with another. Never throws for a faulty package; its
+// under a name that Windows would merge with another. The program, and the library when given,
+// import only DLLs that Windows always maps from its system folder. Never throws for a faulty package; its
 // faults are the report's problems.
 PackageReport checkPackage(const std::filesystem::path& package,
                            const std::filesystem::path& program,

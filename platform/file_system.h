@@ -31,10 +31,15 @@ class FileSystem {
   // Full paths of the files directly inside the folder, hidden and system files included,
   // sub-folders excluded. Raises a RuntimeError when the folder does not exist.
   virtual std::vector<std::string> filesIn(const std::string& folder) = 0;
-  // Clears the read-only, hidden, system and archive attributes. Raises a RuntimeError on failure.
-  virtual void setNormalAttributes(const std::string& path) = 0;
-  // Deletes one file. Raises a RuntimeError on failure.
-  virtual void deleteFile(const std::string& path) = 0;
+  // The next two act on the entry itself, never through it: an entry that is a link or another
+  // reparse point (whatever it points to, inside the folder or outside) is left as it is, and
+  // they return false. A folder reached through a junction is no such entry.
+  //
+  // Clears the read-only, hidden, system and archive attributes; true when it did. Raises a
+  // RuntimeError on failure.
+  virtual bool setNormalAttributes(const std::string& path) = 0;
+  // Deletes one file; true when it did. Raises a RuntimeError on failure.
+  virtual bool deleteFile(const std::string& path) = 0;
   // The lines of a text file in the system's code page, as UTF-8; see splitTextLines.
   // Raises a RuntimeError when the file cannot be opened or read.
   virtual std::vector<std::string> readLines(const std::string& path) = 0;

@@ -48,6 +48,6 @@ verify_signature() {
   local signer
   signer=$(awk '/^Signer.s certificate:/ { found = 1 }
                 found && /Subject:/ { sub(/^[ \t]*Subject: /, ""); print; exit }' <<<"$report")
-  echo "package: signature verified; signed by $signer"
+  echo "package: the signature of $(basename "$signed") verified; signed by $signer"
   grep -q "^Timestamp is not available" <<<"$report" || echo "package: the signature is timestamped"
 }

@@ -4,9 +4,10 @@
 # checks the result: the archive is found by the shift of its central directory, the shift equals
 # the program's length, the program part is the linked program unchanged, every entry inflates
 # to its CRC-32, and the program's resources are exactly the icon, the version information and
-# the manifest. With a code-signing certificate the package is signed after the archive is
-# appended, so the signature covers program and payload alike; the check then also verifies the
-# signature and names the signer.
+# the manifest, and that neither the program nor the library imports a DLL that a file beside
+# them could stand in for. With a code-signing certificate the package is signed after the
+# archive is appended, so the signature covers program and payload alike, and the library is
+# signed too; the check then also verifies both signatures and names the signer.
 #
 # usage: scripts/package.sh [PAYLOAD_FOLDER] [--sign-pkcs12 FILE [--timestamp URL]]
 #   Without a folder the demo payload is generated (511 files) and packaged. With one, the
@@ -73,16 +74,24 @@ else
 fi
 
 program=$windows/bin/tarvik_installer.exe
+library=$windows/bin/tarvik_unzip.dll
+# The program knows its library by a digest that signing leaves as it is, so a signed library
+# loads as the unsigned one would.
 if [[ -n $pkcs12 ]]; then
   "$native/bin/tarvik_make_package" "$program" "$archive" "$work/unsigned.exe"
   sign_package "$pkcs12" "$timestamp" "$work/unsigned.exe" "$dist/tarvik_installer.exe"
+  sign_package "$pkcs12" "$timestamp" "$library" "$dist/tarvik_unzip.dll"
 else
   "$native/bin/tarvik_make_package" "$program" "$archive" "$dist/tarvik_installer.exe"
+  cp "$library" "$dist/tarvik_unzip.dll.part"
+  mv "$dist/tarvik_unzip.dll.part" "$dist/tarvik_unzip.dll"
 fi
-cp "$windows/bin/tarvik_unzip.dll" "$dist/tarvik_unzip.dll.part"
-mv "$dist/tarvik_unzip.dll.part" "$dist/tarvik_unzip.dll"
 
-"$native/bin/tarvik_check_package" "$dist/tarvik_installer.exe" "$program" --archive "$archive"
-[[ -z $pkcs12 ]] || verify_signature "$pkcs12" "$dist/tarvik_installer.exe"
+"$native/bin/tarvik_check_package" "$dist/tarvik_installer.exe" "$program" --archive "$archive" \
+  --library "$dist/tarvik_unzip.dll"
+if [[ -n $pkcs12 ]]; then
+  verify_signature "$pkcs12" "$dist/tarvik_installer.exe"
+  verify_signature "$pkcs12" "$dist/tarvik_unzip.dll"
+fi
 echo "package: $dist/tarvik_installer.exe ($(stat -c %s "$dist/tarvik_installer.exe") bytes)" \
   "and $dist/tarvik_unzip.dll"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   clang libclang-rt-14-dev
-  zlib1g-dev googletest
+  zlib1g-dev libssl-dev googletest
   g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick

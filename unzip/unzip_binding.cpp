@@ -7,9 +7,11 @@
 #include "platform/ansi_path.h"
 #include "platform/program.h"
 #include "platform/runtime_error.h"
+#include "unzip/checked_library_loader.h"
 #include "unzip/entry_text.h"
 #include "unzip/library_records.h"
 #include "unzip/ole_date.h"
+#include "unzip/unzip_library_digest.h"
 #include "unziplib/tarvik_unzip.h"
 
 namespace tarvik::mUnzip {
@@ -38,14 +40,6 @@ struct ModuleState {
 ModuleState& module() {
   static ModuleState state;
   return state;
-}
-
-std::string libraryFileName() {
-#ifdef _WIN32
-  return std::string(kLibraryBaseName) + ".dll";
-#else
-  return "lib" + std::string(kLibraryBaseName) + ".so";
-#endif
 }
 
 // The component the callbacks report to; error 91 when there is none.
@@ -179,9 +173,18 @@ USERFUNCTIONS CallbackRecord() {
 
 DynamicLibrary& Library() {
   ModuleState& state = module();
-  if (!state.loader) state.loader = systemLibraryLoader();
+  if (!state.loader)
+    state.loader = std::make_shared<CheckedLibraryLoader>(systemLibraryFiles(), kBuiltLibraryDigest);
   if (!state.library) state.library = state.loader->load(kLibraryBaseName);
   return *state.library;
+}
+
+void CheckLibrary() {
+  try {
+    Library();
+  } catch (const RuntimeError& error) {
+    throw error.withSource(executableBaseName() + ".Unzip");
+  }
 }
 
 void UseLibraryLoader(std::shared_ptr<LibraryLoader> loader) {
@@ -193,7 +196,7 @@ void* EntryPoint(const std::string& name) {
   void* address = Library().entryPoint(name);
   if (address == nullptr)
     throw RuntimeError(error_number::kEntryPointNotFound,
-                       "Can't find DLL entry point " + name + " in " + libraryFileName());
+                       "Can't find DLL entry point " + name + " in " + libraryFileName(kLibraryBaseName));
   return address;
 }
 

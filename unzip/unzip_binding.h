@@ -67,11 +67,17 @@ int32_t RunUnzipLibrary(UnzipCallbackTarget& component, UnzipOptions& options,
 // every path before changing anything.
 std::optional<std::string> LibraryPathForm(const std::string& path);
 
-// The library, loaded by name at first use and kept; GetVersion of the component uses it too.
+// The library, loaded at first use and kept; GetVersion of the component uses it too. It is the
+// file beside the program, loaded only when it is the one the program was built with
+// (checked_library_loader.h).
 DynamicLibrary& Library();
 
+// Loads the library now, unless it is loaded already, so that a missing or foreign library is
+// told before anything changes. Raises what RunUnzipLibrary would, with its source.
+void CheckLibrary();
+
 // Replaces the loader (and forgets a loaded library): for tests with a library double. A null
-// loader brings back the system's.
+// loader brings back the checked one.
 void UseLibraryLoader(std::shared_ptr<LibraryLoader> loader);
 
 // The library's entry point of that name; raises error 453 when the library has none.

@@ -11,6 +11,7 @@
 #include "app/win32/message_loop.h"
 #include "platform/program.h"
 #include "platform/runtime_error.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
 
@@ -34,6 +35,7 @@ int runInstaller(int showCommand) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   using namespace tarvik;
+  restrictLibrarySearchToSystemFolder();
   try {
     return runInstaller(showCommand);
   } catch (const RuntimeError& error) {

@@ -116,22 +116,26 @@ std::vector<std::string> PosixFileSystem::filesIn(const std::string& folder) {
   return files;
 }
 
-void PosixFileSystem::setNormalAttributes(const std::string& path) {
+bool PosixFileSystem::setNormalAttributes(const std::string& path) {
   const fs::path file = existing(path, error_number::kFileNotFound);
   std::error_code error;
+  if (fs::is_symlink(file, error)) return false;
   fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, error);
   if (error) throw fileError(error_number::kPermissionDenied);
+  return true;
 }
 
-void PosixFileSystem::deleteFile(const std::string& path) {
+bool PosixFileSystem::deleteFile(const std::string& path) {
   const fs::path file = existing(path, error_number::kFileNotFound);
   std::error_code error;
+  if (fs::is_symlink(file, error)) return false;
   if (!fs::is_regular_file(file, error)) throw fileError(error_number::kFileNotFound);
   struct stat info {};
   // Windows refuses to delete a read-only file; keep that rule here.
   if (::stat(file.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0)
     throw fileError(error_number::kPermissionDenied);
   if (!fs::remove(file, error) || error) throw fileError(error_number::kPermissionDenied);
+  return true;
 }
 
 std::vector<std::string> PosixFileSystem::readLines(const std::string& path) {

@@ -2,7 +2,8 @@
 // The installer's file operations on a POSIX file system, for the native build and its tests.
 // Windows-style paths map below a root folder: "C:\Games\FS2000" is <root>/c/Games/FS2000.
 // Each name matches without regard to ASCII case, as on Windows. Read-only is the owner's write
-// permission; POSIX has no hidden or system attribute.
+// permission; POSIX has no hidden or system attribute. Symbolic links are the links that resets
+// and deletions leave alone.
 
 #include <filesystem>
 #include <optional>
@@ -19,8 +20,8 @@ class PosixFileSystem : public FileSystem {
   bool fileExists(const std::string& path) override;
   uint64_t fileSize(const std::string& path) override;
   std::vector<std::string> filesIn(const std::string& folder) override;
-  void setNormalAttributes(const std::string& path) override;
-  void deleteFile(const std::string& path) override;
+  bool setNormalAttributes(const std::string& path) override;
+  bool deleteFile(const std::string& path) override;
   std::vector<std::string> readLines(const std::string& path) override;
 
   // Where a Windows-style path lies on this file system, or nullopt when it does not exist.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,36 @@ RuntimeError lastFileError() {
     default:
       return fileError(error_number::kPathFileAccessError);
   }
+}
+
+// The entry at a path opened as itself: a link of that name is not followed where Windows can
+// help it.
+HANDLE openEntry(const std::string& path, DWORD access) {
+  return CreateFileW(widen(path).c_str(), access | FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                     nullptr);
+}
+
+// The path by which the system knows an open file, every link and junction on the way resolved;
+// nothing where the file system cannot tell.
+std::optional<std::wstring> finalPathOf(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  while (true) {
+    const DWORD length = GetFinalPathNameByHandleW(handle, path.data(),
+                                                   static_cast<DWORD>(path.size()), 0);
+    if (length == 0) return std::nullopt;
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(length);
+  }
+}
+
+bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 class Win32FileSystem : public FileSystem {
@@ -75,12 +106,28 @@ class Win32FileSystem : public FileSystem {
     return files;
   }
 
-  void setNormalAttributes(const std::string& path) override {
-    if (!SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL)) throw lastFileError();
+  // Both act through a handle on the entry itself, the one whose kind was checked.
+  bool setNormalAttributes(const std::string& path) override {
+    const FileHandle entry(openEntry(path, FILE_WRITE_ATTRIBUTES));
+    if (!entry.valid()) throw lastFileError();
+    if (isLink(entry.get(), path)) return false;
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic))
+      throw lastFileError();
+    return true;
   }
 
-  void deleteFile(const std::string& path) override {
-    if (!DeleteFileW(widen(path).c_str())) throw lastFileError();
+  bool deleteFile(const std::string& path) override {
+    const FileHandle entry(openEntry(path, DELETE));
+    if (!entry.valid()) throw lastFileError();
+    if (isLink(entry.get(), path)) return false;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition))
+      throw lastFileError();
+    return true;
   }
 
   std::vector<std::string> readLines(const std::string& path) override {
@@ -98,6 +145,40 @@ class Win32FileSystem : public FileSystem {
     }
     return splitTextLines(fromAnsi(bytes));
   }
+
+ private:
+  // A link or another reparse point: Windows marks the entry itself. Wine opens what a symbolic
+  // link points to even when asked for the link, and shows that file's attributes; that file's
+  // final path then leads elsewhere than the folder the path names.
+  bool isLink(HANDLE entry, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(entry, &information)) throw lastFileError();
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) return false;
+    const auto folder = finalFolderPath(path.substr(0, separator + 1));
+    const auto entryPath = finalPathOf(entry);
+    if (!folder || !entryPath) return false;
+    std::wstring expected = *folder;
+    if (expected.empty() || expected.back() != L'\\') expected += L'\\';
+    return !sameIgnoringCase(*entryPath, expected + widen(path.substr(separator + 1)));
+  }
+
+  // The folder's final path, kept for the files of one folder after another.
+  std::optional<std::wstring> finalFolderPath(const std::string& folder) {
+    if (folder != folder_) {
+      const FileHandle handle(CreateFileW(widen(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+      folder_ = folder;
+      folderFinalPath_ = handle.valid() ? finalPathOf(handle.get()) : std::nullopt;
+    }
+    return folderFinalPath_;
+  }
+
+  std::string folder_;
+  std::optional<std::wstring> folderFinalPath_;
 };
 
 }  // namespace

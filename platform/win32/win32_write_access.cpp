@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/program.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
@@ -30,15 +31,35 @@ Access accessAfterFailure() {
   }
 }
 
+// The Restart Manager, loaded from the system folder when it is first needed. Windows before
+// Vista, or a system without it, cannot tell who holds a file; the question then names no
+// program.
+struct RestartManager {
+  using StartSession = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
+  using EndSession = DWORD(WINAPI*)(DWORD);
+  using RegisterResources = DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT,
+                                           LPCWSTR*);
+  using GetList = DWORD(WINAPI*)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, DWORD*);
+
+  bool available() const { return start && end && registerResources && getList; }
+
+  const SystemLibrary library{L"RstrtMgr.dll"};
+  const StartSession start = library.entry<StartSession>("RmStartSession");
+  const EndSession end = library.entry<EndSession>("RmEndSession");
+  const RegisterResources registerResources =
+      library.entry<RegisterResources>("RmRegisterResources");
+  const GetList getList = library.entry<GetList>("RmGetList");
+};
+
 // A Restart Manager session, ended when it goes.
 class RestartManagerSession {
  public:
-  RestartManagerSession() {
+  explicit RestartManagerSession(const RestartManager& manager) : manager_(manager) {
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-    started_ = RmStartSession(&handle_, 0, key) == ERROR_SUCCESS;
+    started_ = manager_.available() && manager_.start(&handle_, 0, key) == ERROR_SUCCESS;
   }
   ~RestartManagerSession() {
-    if (started_) RmEndSession(handle_);
+    if (started_) manager_.end(handle_);
   }
   RestartManagerSession(const RestartManagerSession&) = delete;
   RestartManagerSession& operator=(const RestartManagerSession&) = delete;
@@ -48,18 +69,18 @@ class RestartManagerSession {
     if (!started_ || files.empty()) return {};
     std::vector<LPCWSTR> names;
     for (const std::wstring& file : files) names.push_back(file.c_str());
-    if (RmRegisterResources(handle_, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0,
-                            nullptr) != ERROR_SUCCESS)
+    if (manager_.registerResources(handle_, static_cast<UINT>(names.size()), names.data(), 0,
+                                   nullptr, 0, nullptr) != ERROR_SUCCESS)
       return {};
     std::vector<RM_PROCESS_INFO> found(16);
     UINT needed = 0;
     UINT count = static_cast<UINT>(found.size());
     DWORD reasons = 0;
-    DWORD result = RmGetList(handle_, &needed, &count, found.data(), &reasons);
+    DWORD result = manager_.getList(handle_, &needed, &count, found.data(), &reasons);
     if (result == ERROR_MORE_DATA) {
       found.resize(needed);
       count = needed;
-      result = RmGetList(handle_, &needed, &count, found.data(), &reasons);
+      result = manager_.getList(handle_, &needed, &count, found.data(), &reasons);
     }
     if (result != ERROR_SUCCESS) return {};
     std::vector<std::string> programs;
@@ -71,6 +92,7 @@ class RestartManagerSession {
   }
 
  private:
+  const RestartManager& manager_;
   DWORD handle_ = 0;
   bool started_ = false;
 };
@@ -145,7 +167,8 @@ class Win32WriteAccess : public WriteAccess {
   std::vector<std::string> programsUsing(const std::vector<std::string>& files) override {
     std::vector<std::wstring> wide;
     for (const std::string& file : files) wide.push_back(widen(file));
-    RestartManagerSession session;
+    static const RestartManager manager;
+    RestartManagerSession session(manager);
     return session.programsUsing(wide);
   }
 

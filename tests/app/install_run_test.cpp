@@ -246,6 +246,7 @@ TEST_F(InstallRunTest, AMissingLibraryStopsBeforeAnyFolderIsTouched) {
   click();
   EXPECT_THAT(changes(), ElementsAre("warning", "end"));
   EXPECT_EQ(window.messages.at(0).text, "Run-time error '48':\n\nFile not found: tarvik_unzip.dll");
+  EXPECT_EQ(window.exitCode, exit_code::kLibraryRefused);
 }
 
 TEST_F(InstallRunTest, CancelAtAFailedCheckEndsTheProgramBeforeAnyFolderIsTouched) {

@@ -1,6 +1,7 @@
 #pragma once
 // A file system decorator that logs every change it is asked to make ("normal <path>",
-// "delete <path>" for deletions that succeeded) and every folder listing ("list <folder>").
+// "delete <path>" for deletions that succeeded, "link <path>" for an entry that a reset or a
+// deletion left alone because it is a link) and every folder listing ("list <folder>").
 
 #include <string>
 #include <vector>
@@ -23,13 +24,16 @@ class RecordingFileSystem : public FileSystem {
     events_.push_back("list " + folder);
     return inner_.filesIn(folder);
   }
-  void setNormalAttributes(const std::string& path) override {
+  bool setNormalAttributes(const std::string& path) override {
     events_.push_back("normal " + path);
-    inner_.setNormalAttributes(path);
+    const bool reset = inner_.setNormalAttributes(path);
+    if (!reset) events_.back() = "link " + path;
+    return reset;
   }
-  void deleteFile(const std::string& path) override {
-    inner_.deleteFile(path);
-    events_.push_back("delete " + path);
+  bool deleteFile(const std::string& path) override {
+    const bool deleted = inner_.deleteFile(path);
+    events_.push_back((deleted ? "delete " : "link ") + path);
+    return deleted;
   }
   std::vector<std::string> readLines(const std::string& path) override {
     return inner_.readLines(path);

@@ -78,7 +78,7 @@ ScriptedUnzipLibrary::ScriptedUnzipLibrary(std::vector<std::string>& events) {
 }
 
 ScriptedUnzipLibrary::~ScriptedUnzipLibrary() {
-  mUnzip::UseLibraryLoader(systemLibraryLoader());
+  mUnzip::UseLibraryLoader(nullptr);
   active = nullptr;
   activeEvents = nullptr;
 }

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "app/obsolete_files.h"
+#include "app/staging_leftovers.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/runtime_error.h"
 #include "tests/support/temp_folder.h"
@@ -86,6 +87,25 @@ TEST_F(UpdateApplicationTest, AReadOnlyObsoleteFileGoesOnceItsAttributesAreReset
   ClearFolderAttributes(files, "C:\\addon\\scenery\\");
   DeleteObsoleteFiles(files, "C:\\addon\\scenery\\");
   EXPECT_FALSE(fs::exists(root.path() / "c/addon/scenery/exclude1.xcl"));
+}
+
+// Links in an add-on folder, to a read-only file outside it, under the names the preparation
+// resets, deletes as obsolete and deletes as staging leftovers: the links stay, and the file
+// they point to keeps its content and its attributes.
+TEST_F(UpdateApplicationTest, LinksAreNeitherResetNorDeletedAndWhatTheyPointToStaysAsItWas) {
+  const auto outside = root.write("c/elsewhere/keep.txt", "the user's own");
+  makeReadOnly(outside);
+  const fs::path scenery = root.path() / "c/addon/scenery";
+  fs::create_directories(scenery);
+  for (const char* name : {"a.bgl", "exclude1.xcl", "~tvk0badf00d.tmp"})
+    fs::create_symlink(outside, scenery / name);
+  ClearFolderAttributes(files, "C:\\addon\\scenery\\");
+  DeleteObsoleteFiles(files, "C:\\addon\\scenery\\");
+  RemoveStagingLeftovers(files, "C:\\addon\\scenery\\");
+  for (const char* name : {"a.bgl", "exclude1.xcl", "~tvk0badf00d.tmp"})
+    EXPECT_TRUE(fs::is_symlink(scenery / name)) << name;
+  EXPECT_TRUE(readOnly(outside));
+  EXPECT_EQ(testing::readFile(outside), "the user's own");
 }
 
 TEST(ObsoleteFileTable, HasTheShapeOfTheAddOnsEarlierFiles) {

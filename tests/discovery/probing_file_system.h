@@ -35,8 +35,10 @@ class ProbingFileSystem : public FileSystem {
   std::vector<std::string> filesIn(const std::string& folder) override {
     return files_.filesIn(folder);
   }
-  void setNormalAttributes(const std::string& path) override { files_.setNormalAttributes(path); }
-  void deleteFile(const std::string& path) override { files_.deleteFile(path); }
+  bool setNormalAttributes(const std::string& path) override {
+    return files_.setNormalAttributes(path);
+  }
+  bool deleteFile(const std::string& path) override { return files_.deleteFile(path); }
   std::vector<std::string> readLines(const std::string& path) override {
     if (unreadable_.count(lowerCase(path))) throw fileError(error_number::kPermissionDenied);
     return files_.readLines(path);

@@ -262,6 +262,7 @@ class Expectation:
     # The run's steps (the payload test and each ticked entry): the progress bar's maximum must
     # be that many times the payload's bytes. 0 leaves the maximum unchecked.
     steps: int = 0
+    exit_code: int = None  # the installer's exit code; None leaves it unchecked
 
 
 @dataclass
@@ -301,8 +302,9 @@ def case_update(env, prefix):
 
 
 def case_signed(env, prefix):
-    """The package step signs with a throw-away certificate and verifies the signature; the
-    signed package updates exactly as the unsigned one."""
+    """The package step signs the program and the library with a throw-away certificate and
+    verifies both signatures; the signed package updates exactly as the unsigned one, its
+    library recognised as the one the program was built with."""
     signing = env.work / "signing"
     shutil.rmtree(signing, ignore_errors=True)
     signing.mkdir(parents=True)
@@ -321,7 +323,10 @@ def case_signed(env, prefix):
                           "--sign-pkcs12", str(signing / "signer.p12")], env=secrets, cwd=REPO)
     print(output)
     for said in ("signed: a signature of", "package sound",
-                 "signature verified; signed by /CN=Tarvik Test Signer/O=Throw-away"):
+                 "the signature of tarvik_installer.exe verified; signed by /CN=Tarvik Test "
+                 "Signer/O=Throw-away",
+                 "the signature of tarvik_unzip.dll verified; signed by /CN=Tarvik Test "
+                 "Signer/O=Throw-away"):
         if said not in output:
             raise Failure(f"the package step did not say {said!r}")
     place_package(env, prefix, "drive_c/Tarvik Update")
@@ -355,11 +360,61 @@ def case_renamed_elsewhere(env, prefix):
                      Expectation([SUCCESS], updated=TICKED))
 
 
+# The recording DLL (planted_dll.c): put beside the installer under a DLL's name, it appends the
+# path it was loaded from to this file whenever it is loaded.
+PLANTED_LOG = "drive_c/planted-dlls.log"
+LIBRARY_REFUSED = 5  # the installer's exit code for a missing or foreign unzip library
+
+
+def plant(env, folder, name):
+    folder.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(env.windows_build / "bin/e2e_planted.dll", folder / name)
+
+
+def refused_library(what):
+    return Expectation(["Run-time error '48'", f"The unzip library C:\\Downloads\\tarvik_unzip.dll "
+                        f"{what}: download both files of the update again."],
+                       exit_code=LIBRARY_REFUSED)
+
+
 def case_library_missing(env, prefix):
-    """The package without tarvik_unzip.dll beside it: nothing changes, the report names it."""
+    """The package without tarvik_unzip.dll beside it, started from another folder that holds a
+    tarvik_unzip.dll, with another one in a folder on PATH: neither is loaded, the report says
+    the library is missing and nothing changes (a planted library's load would be written to
+    C:\\planted-dlls.log)."""
     place_package(env, prefix, "drive_c/Downloads", library=False)
+    plant(env, prefix / "drive_c/Elsewhere", "tarvik_unzip.dll")
+    plant(env, prefix / "drive_c/On Path", "tarvik_unzip.dll")
+    return CaseSetup("C:\\Downloads\\tarvik_installer.exe", "drive_c/Elsewhere",
+                     refused_library("is missing"), {"WINEPATH": "C:\\On Path"})
+
+
+def case_library_replaced(env, prefix):
+    """The library beside the installer replaced by another DLL with the same entry points: it is
+    refused before it is loaded, and nothing changes."""
+    place_package(env, prefix, "drive_c/Downloads")
+    plant(env, prefix / "drive_c/Downloads", "tarvik_unzip.dll")
     return CaseSetup("C:\\Downloads\\tarvik_installer.exe", "drive_c/Downloads",
-                     Expectation(["Run-time error '48'", "tarvik_unzip.dll"]))
+                     refused_library("is not the one this installer was built with"))
+
+
+def case_links_in_folder(env, prefix):
+    """The FS2000 folder holds links to read-only files outside it, named like staging leftovers
+    in both sub-folders and like an obsolete file: the update resets and deletes none of them,
+    and the files they point to stay as they were, attributes and all."""
+    outside = prefix / "drive_c/Outside"
+    outside.mkdir()
+    names = {"scenery/~tvk0badf00d.tmp": "leftover.tmp", "texture/~tvk12345678.tmp": "texture.tmp",
+             f"scenery/{obsolete_names()[0]}": "obsolete.bgl"}
+    for link, target in names.items():
+        (outside / target).write_bytes(b"the user's own file, outside the add-on")
+        (outside / target).chmod(0o444)
+        path = prefix / FS2000_TARVIK / link
+        path.unlink(missing_ok=True)  # the obsolete file of that name, where there is one
+        path.symlink_to(os.path.relpath(outside / target, path.parent))
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=TICKED, exit_code=0))
 
 
 def case_damaged_payload(env, prefix):
@@ -416,6 +471,8 @@ CASES = {
     "missing_texture": case_missing_texture,
     "renamed_elsewhere": case_renamed_elsewhere,
     "library_missing": case_library_missing,
+    "library_replaced": case_library_replaced,
+    "links_in_folder": case_links_in_folder,
     "damaged_payload": case_damaged_payload,
     "one_folder": case_one_folder,
     "cyrillic_folder": case_cyrillic_folder,
@@ -661,8 +718,15 @@ class Checker:
                     self.problem(f"{area}/{found}: size or CRC-32 differs from the archive")
                 if not writable(item) or hidden(item):
                     self.problem(f"{area}/{found}: extracted read-only or hidden")
+            # A link is the user's: the update leaves it, and what it points to, as it was.
+            links = {name for name, item in before.items() if item.kind == "link"}
+            for name in links:
+                if after.get(name) != before[name]:
+                    self.problem(f"{area}/{name}: a link was changed or removed")
             for name, item in before.items():
                 lower = name.lower()
+                if name in links:
+                    continue
                 if sub == "scenery" and lower in self.obsolete:
                     if name in after:
                         self.problem(f"{area}/{name}: an obsolete file was left")
@@ -676,7 +740,8 @@ class Checker:
                     self.problem(f"{area}/{name}: a file outside the archive was changed")
                 elif not writable(now) or hidden(now):
                     self.problem(f"{area}/{name}: its attributes were not reset")
-            kept = {name.lower() for name in before} - self.obsolete - payload_names
+            kept = ({name.lower() for name in before} - self.obsolete - payload_names
+                    | {name.lower() for name in links})
             for name in after:
                 if name.lower() not in kept and name.lower() not in payload_names:
                     self.problem(f"{area}/{name}: a file that is neither the archive's nor was "
@@ -762,8 +827,11 @@ def run_case(env, name):
                                during_shot=name in ("update", "signed"))
     finally:
         stop_wineserver(env, prefix)
+    problems = planted_dll_loads(prefix)
     after = snapshot(prefix)
-    problems = check_message(setup_info.expectation, result.message)
+    problems += check_message(setup_info.expectation, result.message)
+    if setup_info.expectation.exit_code is not None:
+        expect_code(problems, "the run", result.exit_code, setup_info.expectation.exit_code)
     problems += check_progress(env, setup_info.expectation, result.bars)
     problems += Checker(env, prefix, before, after, setup_info.expectation).run()
     timing = f"{name}: {result.seconds:.2f} s from Enter to the message box"
@@ -969,7 +1037,87 @@ def fault_no_display(env, name, case_root, prefix):
     return problems + Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
 
 
+# DLLs that Windows always maps from its system folder (its KnownDLLs), whatever lies beside a
+# program. Wine 8 takes some of them from the program's folder before the program's first
+# instruction; that is Wine's own behaviour, told but not counted.
+WINDOWS_KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "combase.dll", "comdlg32.dll", "coml2.dll", "gdi32.dll",
+    "gdiplus.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll", "msctf.dll", "msvcrt.dll",
+    "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll",
+    "sechost.dll", "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
+    "wldap32.dll", "ws2_32.dll"}
+
+# Loaded by name after start-up, by the installer or by Windows on its behalf (the Restart
+# Manager, CryptoAPI's provider, themes, the taskbar button, fonts, input methods), or taken from
+# the program's folder by Wine; planted besides every DLL that either binary imports.
+LOADED_BY_NAME = [
+    "RstrtMgr.dll", "rsaenh.dll", "cryptsp.dll", "cryptbase.dll", "bcrypt.dll", "crypt32.dll",
+    "wintrust.dll", "uxtheme.dll", "version.dll", "shcore.dll", "dwmapi.dll", "propsys.dll",
+    "explorerframe.dll", "windowscodecs.dll", "msimg32.dll", "imm32.dll", "msctf.dll",
+    "oleacc.dll", "userenv.dll", "profapi.dll", "sspicli.dll", "secur32.dll", "netapi32.dll",
+    "winmm.dll", "dbghelp.dll", "iertutil.dll", "urlmon.dll", "wininet.dll", "mpr.dll",
+    "textinputframework.dll", "dwrite.dll", "usp10.dll", "comdlg32.dll", "oleaut32.dll",
+    "shlwapi.dll", "setupapi.dll", "winspool.drv", "combase.dll", "kernelbase.dll", "rpcrt4.dll",
+    "sechost.dll", "ucrtbase.dll", "win32u.dll", "zlib1.dll", "winex11.drv"]
+
+
+def imported_dlls(binary):
+    listing = run_checked(["x86_64-w64-mingw32-objdump", "-p", str(binary)])
+    return re.findall(r"DLL Name: (\S+)", listing)
+
+
+def planted_dll_loads(prefix):
+    """The problems of planted DLLs that were loaded: none but Wine's own takings of KnownDLLs,
+    which are told. Removes the log, a file of the test's."""
+    log = prefix / PLANTED_LOG
+    if not log.exists():
+        return []
+    problems = []
+    for line in log.read_text(errors="replace").splitlines():
+        path = line.rsplit(" ", 1)[0] if line.endswith(" loaded") else line
+        name = path.replace("\\", "/").rsplit("/", 1)[-1].lower()
+        if line.endswith(" loaded") and name in WINDOWS_KNOWN_DLLS:
+            print(f"note: Wine loaded the planted {path}, a DLL that Windows always maps from "
+                  f"its system folder: Wine's own behaviour, not counted")
+        else:
+            problems.append(f"a planted DLL ran inside the installer: {line}")
+    log.unlink()
+    return problems
+
+
+def fault_planted_dlls(env, name, case_root, prefix):
+    """A recording DLL beside the installer under the name of every DLL that the installer or
+    its library imports, that they load by name at run time, or that Wine would take from the
+    program's folder: the installer starts, shows its window and updates the ticked folders, and
+    none of the recording DLLs runs inside it."""
+    folder = prefix / "drive_c/Downloads"
+    place_package(env, prefix, "drive_c/Downloads")
+    names = {dll.lower(): dll for dll in imported_dlls(env.dist / "tarvik_installer.exe")
+             + imported_dlls(env.dist / "tarvik_unzip.dll") + LOADED_BY_NAME}
+    for dll in names.values():
+        plant(env, folder, dll)
+    print(f"planted beside the installer: {', '.join(sorted(names.values()))}")
+    before = snapshot(prefix)
+    problems = []
+    with Session(env, name, prefix, "C:\\Downloads\\tarvik_installer.exe", "drive_c/Downloads",
+                 {"WINEDEBUG": "-all,+loaddll"}) as session:
+        session.press_install()
+        box, message = session.wait_box("3-message")
+        expect_texts(problems, "the final message", message, [SUCCESS])
+        session.answer(box, "Return")
+        expect_code(problems, "after the update", session.exit_code(), 0)
+    stop_wineserver(env, prefix)
+    trace = session.log.read_text(errors="replace")
+    loaded = set(re.findall(r'Loaded L"[^"]*\\\\([^"\\]+)"', trace))
+    not_planted = sorted({dll.lower() for dll in loaded} - set(names) - {"tarvik_installer.exe"})
+    print(f"loaded by the installer's process and not planted: {', '.join(not_planted)}")
+    problems += planted_dll_loads(prefix)
+    return problems + Checker(env, prefix, before, snapshot(prefix),
+                              Expectation([], updated=TICKED)).run()
+
+
 FAULTS = {
+    "planted_dlls": fault_planted_dlls,
     "no_display": fault_no_display,
     "file_in_use": fault_file_in_use,
     "protected_folder": fault_protected_folder,

@@ -22,8 +22,10 @@ namespace fs = std::filesystem;
 namespace tarvik::package {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using tarvik::testing::readFile;
 using tarvik::testing::TempFolder;
 
@@ -258,6 +260,26 @@ TEST_F(InstallerPackage, TheProgramsResourcesAreChecked) {
   PackageCheckOptions options;
   options.checkResources = false;
   EXPECT_THAT(check(options).problems, ElementsAre());
+}
+
+// Windows maps its KnownDLLs from the system folder whatever lies beside the program; any other
+// DLL that the program or its library imports, a file put beside them could stand in for.
+TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAreFound) {
+  folder_.write("bin/tarvik_installer.exe",
+                testing::buildProgram(testing::installerResources(), true,
+                                      {"KERNEL32.dll", "COMCTL32.dll", "RstrtMgr.DLL"}));
+  buildPackage(program_, archive_, package_);
+  PackageCheckOptions options;
+  options.library = folder_.write(
+      "dist/tarvik_unzip.dll", testing::buildProgram({}, true, {"msvcrt.dll", "comctl32.dll"}));
+  EXPECT_THAT(check(options).problems,
+              ElementsAre(StartsWith("the program: it imports RstrtMgr.DLL, which Windows looks "
+                                     "for in the program's own folder first"),
+                          StartsWith("the unzip library: it imports comctl32.dll")));
+
+  folder_.write("dist/tarvik_unzip.dll", "not a program");
+  EXPECT_THAT(check(options).problems,
+              Contains(StartsWith("the unzip library is not a Windows library")));
 }
 
 // What signing does to a package: pads it to a multiple of 8 bytes, appends the signature,

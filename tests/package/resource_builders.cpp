@@ -131,8 +131,22 @@ std::string buildResourceSection(const std::vector<PeResource>& resources) {
 
 }  // namespace
 
-std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus) {
-  const std::string section = buildResourceSection(resources);
+std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus,
+                         const std::vector<std::string>& imports) {
+  std::string section = buildResourceSection(resources);
+  // The import table behind the resources: one descriptor per DLL and an empty one, then names.
+  padTo(section, 4);
+  const uint32_t importTable = kResourceAddress + static_cast<uint32_t>(section.size());
+  const uint32_t importTableSize = static_cast<uint32_t>(20 * (imports.size() + 1));
+  std::string names;
+  for (const std::string& name : imports) {
+    std::string descriptor(12, '\0');
+    putU32(descriptor, importTable + importTableSize + static_cast<uint32_t>(names.size()));
+    putU32(descriptor, 0);
+    section += descriptor;
+    names += name + '\0';
+  }
+  section += std::string(20, '\0') + names;
   const uint32_t rawSize = (static_cast<uint32_t>(section.size()) + 0x1FF) & ~0x1FFu;
   const uint16_t optionalSize = pe32Plus ? 240 : 224;
 
@@ -161,6 +175,10 @@ std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus
   put32At(64, 0);                           // checksum, set below
   const size_t directories = pe32Plus ? 108 : 92;
   put32At(directories, 16);
+  if (!imports.empty()) {
+    put32At(directories + 4 + 8 * 1, importTable);
+    put32At(directories + 4 + 8 * 1 + 4, importTableSize);
+  }
   put32At(directories + 4 + 8 * 2, kResourceAddress);
   put32At(directories + 4 + 8 * 2 + 4, static_cast<uint32_t>(section.size()));
   file += optional;

@@ -14,8 +14,10 @@
 namespace tarvik::package::testing {
 
 // A program file (PE32+, or PE32 when pe32Plus is false) with one section ".rsrc" that holds
-// the resources, grouped by type, then name, then language in the order first given.
-std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus = true);
+// the resources, grouped by type, then name, then language in the order first given, and an
+// import table naming the DLLs given.
+std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus = true,
+                         const std::vector<std::string>& imports = {});
 // Where buildProgram puts the resource section, in the file and in memory.
 inline constexpr uint32_t kResourceFilePosition = 0x200;
 inline constexpr uint32_t kResourceAddress = 0x1000;

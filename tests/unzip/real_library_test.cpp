@@ -15,6 +15,7 @@
 #include "platform/runtime_error.h"
 #include "tests/support/temp_folder.h"
 #include "tests/unzip/recording_listener.h"
+#include "unzip/checked_library_loader.h"
 #include "unzip/ole_date.h"
 #include "unzip/unzip_binding.h"
 #include "unzip/unzip_component.h"
@@ -279,26 +280,24 @@ TEST_F(RealLibraryTest, ReportsTheLibrarysVersion) {
   EXPECT_EQ(date, 7.5);
 }
 
-// A loader that looks for a library of another name, so that the system's loader fails.
-class MissingLibraryLoader : public LibraryLoader {
- public:
-  std::unique_ptr<DynamicLibrary> load(const std::string& baseName) override {
-    return systemLibraryLoader()->load(baseName + "_not_installed");
-  }
-};
-
-TEST_F(RealLibraryTest, AMissingLibraryRaisesAnErrorFromTheUnzipModule) {
-  mUnzip::UseLibraryLoader(std::make_shared<MissingLibraryLoader>());
+// The library beside the test program, held to a digest that no file has.
+TEST_F(RealLibraryTest, ALibraryOfAnotherDigestIsRefusedWithAnErrorFromTheUnzipModule) {
+  mUnzip::UseLibraryLoader(
+      std::make_shared<CheckedLibraryLoader>(systemLibraryFiles(), Sha256Digest{}));
   component.ZipFile(testArchive("python_deflated.zip"));
   component.UnzipFolder(utf8(target.path()));
   try {
     component.Unzip();
-    FAIL() << "no error without the library";
+    FAIL() << "a library of another digest was loaded";
   } catch (const RuntimeError& error) {
     EXPECT_EQ(error.number(), 48);
-    EXPECT_THAT(error.source(), ::testing::EndsWith(".Unzip"));
+    EXPECT_EQ(error.description(),
+              "The unzip library " + pathBesideProgram(libraryFileName("tarvik_unzip")) +
+                  " is not the one this installer was built with: download both files of the "
+                  "update again.");
     EXPECT_EQ(error.source(), executableBaseName() + ".Unzip");
   }
+  EXPECT_TRUE(filesBelow(target.path()).empty());
   mUnzip::UseLibraryLoader(nullptr);
   EXPECT_FALSE(component.Unzip()) << "the next call loads the library";
 }
