@@ -78,6 +78,7 @@ void MainWindow::createControls() {
   list1_.setDrawing(false);
   list2_.setDrawing(false);
   runProgress_.create(window_, dpi_);
+  runDisplay_.attach(window_, control(ControlId::Label9));
 }
 
 void MainWindow::addListTooltips() {
@@ -126,23 +127,29 @@ void MainWindow::setVisible(ControlId control, bool visible) {
   ShowWindow(this->control(control), visible ? SW_SHOWNA : SW_HIDE);
 }
 
+// The status line shows the run's reports, paced; every other caption changes at once.
 void MainWindow::setCaption(ControlId control, const std::string& caption) {
-  SetWindowTextW(this->control(control), widen(caption).c_str());
+  if (control == ControlId::Label9)
+    runDisplay_.setStatus(widen(caption));
+  else
+    SetWindowTextW(this->control(control), widen(caption).c_str());
 }
 
 void MainWindow::yield() { processPendingMessages(); }
 
 void MainWindow::showMessage(const std::string& text, const std::string& title) {
+  runDisplay_.drawNow();
   services_.messageBox(window_, widen(text), widen(title), MB_OK);
 }
 
 void MainWindow::showWarning(const std::string& text, const std::string& title) {
+  runDisplay_.drawNow();
   runProgress_.showFailed();
   services_.messageBox(window_, widen(text), widen(title), MB_OK | MB_ICONWARNING);
 }
 
 void MainWindow::showRunProgress(uint64_t done, uint64_t total) {
-  runProgress_.show(done, total);
+  runDisplay_.setProgress(done, total);
 }
 
 void MainWindow::showFolderPicker() {
@@ -161,6 +168,7 @@ void MainWindow::showListEntries() {
 
 RetryAnswer MainWindow::askRetry(const std::string& text, const std::string& title,
                                  bool offerAdministrator) {
+  runDisplay_.drawNow();
   return services_.askRetry(window_, widen(text), widen(title), offerAdministrator);
 }
 
@@ -208,6 +216,10 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       // Enter presses Command1 while it is there.
       if (IsWindowVisible(control(ControlId::Command1)))
         return MAKELRESULT(controlNumber(ControlId::Command1), DC_HASDEFID);
+      return 0;
+    case WM_TIMER:
+      if (wParam != PacedRunDisplay::kTimerId) break;
+      runDisplay_.drawWhenDue();
       return 0;
     case WM_CTLCOLORSTATIC:
       return labelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

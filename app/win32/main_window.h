@@ -13,6 +13,7 @@
 #include "app/win32/folder_picker_window.h"
 #include "app/win32/gdi_handles.h"
 #include "app/win32/list_view_check_list.h"
+#include "app/win32/paced_run_display.h"
 #include "app/win32/run_progress_bar.h"
 #include "app/win32/window_fonts.h"
 #include "app/win32/window_services.h"
@@ -78,6 +79,7 @@ class MainWindow : public WindowControls {
   ListViewCheckList list1_;
   ListViewCheckList list2_;
   RunProgressBar runProgress_;
+  PacedRunDisplay runDisplay_{runProgress_};
   Tarvik_installer_main* installer_ = nullptr;
   // Owned by the main window; destroyed before it.
   std::unique_ptr<FolderPickerWindow> picker_;

@@ -337,6 +337,29 @@ TEST_F(MainWindowTest, StartedRunHidesTheSelectionAndShowsThePleaseWaitLabel) {
   EXPECT_GE(rectInParent(bar).top, rectInParent(control(ControlId::Label9)).bottom);
 }
 
+// A burst of reports is drawn paced: the latest text and progress reach the screen once the
+// reports stop, by the window's timer, and before a message box at once.
+TEST_F(MainWindowTest, TheStatusLineAndTheBarShowTheLatestReportOfABurst) {
+  MainWindow& window = *live.window;
+  const HWND bar = GetDlgItem(main(), kRunProgressBarId);
+  const auto report = [&](int i) {
+    window.setCaption(ControlId::Label9, "  inflating: scenery\\file" + std::to_string(i));
+    window.showRunProgress(static_cast<uint64_t>(i), 1000);
+    window.yield();
+  };
+  for (int i = 1; i <= 500; ++i) report(i);
+  const DWORD until = GetTickCount() + 200;
+  while (GetTickCount() < until) window.yield();
+  EXPECT_EQ(windowText(control(ControlId::Label9)), L"  inflating: scenery\\file500");
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 500);
+
+  report(501);
+  report(502);
+  window.showMessage("done", "tarvik_installer");
+  EXPECT_EQ(windowText(control(ControlId::Label9)), L"  inflating: scenery\\file502");
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 502);
+}
+
 TEST(WindowFonts, AFaceThatIsNotInstalledGivesWayToTheMessageFont) {
   EXPECT_EQ(installedFaceOr(L"MS Sans Serif"), L"MS Sans Serif");  // Wine's own, in the prefix
   NONCLIENTMETRICSW metrics{};
