@@ -97,7 +97,9 @@ void Tarvik_installer_main::Command1_Click() {
     return;
   }
   progress_->stepFinished();
-  if (!updateCanStart(tickedFolders())) return;
+  std::vector<std::string> folders = tickedFolders();
+  for (std::string& folder : folders) folder = files_.storedPath(folder);
+  if (!updateCanStart(folders)) return;
 
   CheckList& List1 = controls_.list1();
   CheckList& List2 = controls_.list2();
@@ -194,19 +196,21 @@ bool Tarvik_installer_main::updateCanStart(const std::vector<std::string>& folde
   return true;
 }
 
-void Tarvik_installer_main::updateFolder(const std::string& folder) {
+// The folder as the list names it; every file operation and the library use the folder as the
+// file system stores it, which saves Wine a search through each folder on the way for each file.
+void Tarvik_installer_main::updateFolder(const std::string& listed) {
+  const std::string folder = files_.storedPath(listed);
   ClearFolderAttributes(folder + "\\scenery\\");
   ClearFolderAttributes(folder + "\\texture\\");
   DeleteObsoleteFiles(folder + "\\scenery\\");
   RemoveStagingLeftovers(files_, folder + "\\scenery\\");
   RemoveStagingLeftovers(files_, folder + "\\texture\\");
   pakket->UseFolderNames(true);
-  pakket->ZipFile(installerPath_);
   pakket->UnzipFolder(folder);
   pakket->OverwriteExisting(true);
   lastLibraryText_.clear();
   if (!extractMarkerLast()) {
-    failRun("The update of " + folder + " failed.\n\n" + failureReason(lastLibraryText_) +
+    failRun("The update of " + listed + " failed.\n\n" + failureReason(lastLibraryText_) +
                 "\n\nFolders before it in the list were updated. This folder keeps its old "
                 "version mark, so the installer offers it again: run it once more when the "
                 "cause is mended. The folders after it were not changed.",
@@ -216,8 +220,10 @@ void Tarvik_installer_main::updateFolder(const std::string& folder) {
 
 // Extracts every file but the marker, then the marker alone, so that a folder shows the new
 // version only once it holds every other file of it. False when the library reported a failure.
+// The archive, named once for the test of the payload, is listed for the first folder and the
+// listing serves every folder after it.
 bool Tarvik_installer_main::extractMarkerLast() {
-  pakket->Directory();
+  if (pakket->FileCount() == 0) pakket->Directory();
   const int32_t marker = markerIndex(*pakket);
   if (marker == 0) return !pakket->Unzip();
   selectMarker(*pakket, marker, false);

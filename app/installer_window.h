@@ -49,7 +49,7 @@ class Tarvik_installer_main : private UnzipEventListener {
   bool unzipLibraryLoads();
   bool payloadIsReadable();
   bool updateCanStart(const std::vector<std::string>& folders);
-  void updateFolder(const std::string& folder);
+  void updateFolder(const std::string& listed);
   bool extractMarkerLast();
   void failRun(const std::string& message, int exitCode);
 

@@ -40,6 +40,11 @@ class FileSystem {
   virtual bool setNormalAttributes(const std::string& path) = 0;
   // Deletes one file; true when it did. Raises a RuntimeError on failure.
   virtual bool deleteFile(const std::string& path) = 0;
+  // The path with each name of it as the file system stores it (its letter case, the long form
+  // of a short name), links and junctions kept on the way; as far as it exists, the rest as
+  // given. Windows finds a file by any case of its names, but Wine looks through a folder for
+  // every name whose case differs from the stored one, and does so at every later use.
+  virtual std::string storedPath(const std::string& path) = 0;
   // The lines of a text file in the system's code page, as UTF-8; see splitTextLines.
   // Raises a RuntimeError when the file cannot be opened or read.
   virtual std::vector<std::string> readLines(const std::string& path) = 0;

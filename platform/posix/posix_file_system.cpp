@@ -138,6 +138,22 @@ bool PosixFileSystem::deleteFile(const std::string& path) {
   return true;
 }
 
+std::string PosixFileSystem::storedPath(const std::string& path) {
+  const auto names = splitWindowsPath(path);
+  if (!names) return path;
+  std::string stored = path.substr(0, 2);
+  for (std::size_t i = 1; i < names->size(); ++i) {
+    const auto found = resolve(stored + "\\" + (*names)[i]);
+    if (!found) {
+      for (; i < names->size(); ++i) stored += "\\" + (*names)[i];
+      break;
+    }
+    stored += "\\" + found->filename().string();
+  }
+  if (path.ends_with('\\')) stored += '\\';
+  return stored;
+}
+
 std::vector<std::string> PosixFileSystem::readLines(const std::string& path) {
   const fs::path file = existing(path, error_number::kFileNotFound);
   std::ifstream in(file, std::ios::binary);

@@ -22,6 +22,7 @@ class PosixFileSystem : public FileSystem {
   std::vector<std::string> filesIn(const std::string& folder) override;
   bool setNormalAttributes(const std::string& path) override;
   bool deleteFile(const std::string& path) override;
+  std::string storedPath(const std::string& path) override;
   std::vector<std::string> readLines(const std::string& path) override;
 
   // Where a Windows-style path lies on this file system, or nullopt when it does not exist.

@@ -58,6 +58,15 @@ std::optional<std::wstring> finalPathOf(HANDLE handle) {
   }
 }
 
+// The length of a path's root, "C:\\" or "\\\\server\\share\\"; 0 for a path without one.
+std::size_t rootLengthOf(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) return 3;
+  if (!path.starts_with("\\\\") || path.starts_with("\\\\?\\")) return 0;
+  const std::size_t share = path.find('\\', 2);
+  const std::size_t end = share == std::string::npos ? share : path.find('\\', share + 1);
+  return end == std::string::npos ? 0 : end + 1;
+}
+
 bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                               static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -128,6 +137,24 @@ class Win32FileSystem : public FileSystem {
                                     sizeof disposition))
       throw lastFileError();
     return true;
+  }
+
+  std::string storedPath(const std::string& path) override {
+    const std::size_t rootLength = rootLengthOf(path);
+    if (rootLength == 0) return path;
+    std::string stored = path.substr(0, rootLength);
+    std::size_t at = rootLength;
+    while (at < path.size()) {
+      const std::size_t end = std::min(path.find_first_of("\\/", at), path.size());
+      WIN32_FIND_DATAW found{};
+      const FindHandle search(FindFirstFileExW(widen(stored + path.substr(at, end - at)).c_str(),
+                                               FindExInfoBasic, &found, FindExSearchNameMatch,
+                                               nullptr, 0));
+      if (end == at || !search.valid()) return stored + path.substr(at);
+      stored += narrow(found.cFileName) + path.substr(end, end < path.size() ? 1 : 0);
+      at = end + 1;
+    }
+    return stored;
   }
 
   std::vector<std::string> readLines(const std::string& path) override {

@@ -35,6 +35,7 @@ class RecordingFileSystem : public FileSystem {
     events_.push_back((deleted ? "delete " : "link ") + path);
     return deleted;
   }
+  std::string storedPath(const std::string& path) override { return inner_.storedPath(path); }
   std::vector<std::string> readLines(const std::string& path) override {
     return inner_.readLines(path);
   }

@@ -39,6 +39,7 @@ class ProbingFileSystem : public FileSystem {
     return files_.setNormalAttributes(path);
   }
   bool deleteFile(const std::string& path) override { return files_.deleteFile(path); }
+  std::string storedPath(const std::string& path) override { return files_.storedPath(path); }
   std::vector<std::string> readLines(const std::string& path) override {
     if (unreadable_.count(lowerCase(path))) throw fileError(error_number::kPermissionDenied);
     return files_.readLines(path);

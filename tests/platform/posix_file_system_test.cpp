@@ -28,6 +28,12 @@ TEST_F(PosixFileSystemTest, MapsDrivePathsBelowTheRootIgnoringCase) {
             file_attribute::kDirectory);
 }
 
+TEST_F(PosixFileSystemTest, StoredPathSpellsEachExistingNameAsStoredAndKeepsTheRest) {
+  root.write("c/Games/FS2000/Scenery.CFG", "x");
+  EXPECT_EQ(files.storedPath("c:\\games\\fs2000\\scenery.cfg"), "c:\\Games\\FS2000\\Scenery.CFG");
+  EXPECT_EQ(files.storedPath("C:\\GAMES\\missing\\More\\"), "C:\\Games\\missing\\More\\");
+}
+
 TEST_F(PosixFileSystemTest, ListsOnlyTheFilesDirectlyInAFolder) {
   root.write("c/a/one.bgl", "1");
   root.write("c/a/Two.bgl", "22");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
@@ -148,6 +149,18 @@ TEST_F(Win32FileSystemTest, ReadsTextInTheAnsiCodePage) {
   if (GetACP() != 1252) GTEST_SKIP() << "the system's code page is " << GetACP();
   root.write("sim/scenery.cfg", "Local=D:\\\xC4rea\r\n");  // "Ärea" in code page 1252
   EXPECT_THAT(files->readLines(pathOf("sim/scenery.cfg")), ElementsAre("Local=D:\\\xC3\x84rea"));
+}
+
+TEST_F(Win32FileSystemTest, StoredPathSpellsEachExistingNameAsStoredAndKeepsTheRest) {
+  root.write("Addon Scenery/Tarvik/scenery/Area.BGL", "x");
+  std::string listed = pathOf("addon scenery/tarvik/scenery/area.bgl");
+  const std::size_t rootLength = pathOf("").size();
+  for (std::size_t i = rootLength; i < listed.size(); ++i)
+    listed[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(listed[i])));
+  EXPECT_EQ(files->storedPath(listed), pathOf("Addon Scenery/Tarvik/scenery/Area.BGL"));
+  EXPECT_EQ(files->storedPath(pathOf("addon scenery/TARVIK/") + "missing\\More"),
+            pathOf("Addon Scenery/Tarvik/") + "missing\\More");
+  EXPECT_EQ(files->storedPath("relative\\name"), "relative\\name");
 }
 
 }  // namespace
