@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   python3 zip unzip libarchive-tools p7zip-full
   osslsigncode openssl
+  nsis
 )
 
 missing=()

@@ -154,19 +154,24 @@ def setup(env):
     files = [e for e in entries if not e.name.endswith("/")]
     print(f"setup: package holds {len(entries)} entries, {len(files)} files")
 
-    if env.base.exists():
-        stop_wineserver(env, env.base)
-        shutil.rmtree(env.base)
-    prefix_env = env.wine_env(env.base)
-    print(run_checked(["bash", str(REPO / "scripts/make-demo-prefix.sh"), str(env.base),
+    make_base_prefix(env, env.base)
+    print(f"setup: done in {time.monotonic() - start:.1f} s")
+
+
+def make_base_prefix(env, prefix):
+    """A new prefix with both simulators and the add-on folders the cases start from."""
+    if prefix.exists():
+        stop_wineserver(env, prefix)
+        shutil.rmtree(prefix)
+    prefix_env = env.wine_env(prefix)
+    print(run_checked(["bash", str(REPO / "scripts/make-demo-prefix.sh"), str(prefix),
                        "--obsolete-files", "--read-only"], env=prefix_env, cwd=REPO))
-    print(run_checked(["bash", str(REPO / "tests/end_to_end/enrich-prefix.sh"), str(env.base)],
+    print(run_checked(["bash", str(REPO / "tests/end_to_end/enrich-prefix.sh"), str(prefix)],
                       env=prefix_env, cwd=REPO))
-    stop_wineserver(env, env.base)
-    system = (env.base / "system.reg").read_text(errors="replace")
+    stop_wineserver(env, prefix)
+    system = (prefix / "system.reg").read_text(errors="replace")
     if "Flight Simulator\\\\8.0" not in system:
         raise Failure("the base prefix's registry lacks the simulators' keys")
-    print(f"setup: done in {time.monotonic() - start:.1f} s")
 
 
 @dataclass
@@ -430,13 +435,18 @@ def case_damaged_payload(env, prefix):
                                   "Nothing was changed."]))
 
 
-def case_one_folder(env, prefix):
-    """Only the FS2000 folder is ticked: the time of one folder's update."""
+def list_fs2000_tarvik_only(prefix):
+    """Takes the lines naming the other two ticked folders out of the scenery.cfg files."""
     for simulator, line in (("FS2000", "Local=D:\\Scenery Extra\\Tarvik\\scenery"),
                             ("FS2002", "Local=Addon Scenery\\Tarvik")):
         cfg = prefix / f"drive_c/Games/{simulator}/scenery.cfg"
         text = cfg.read_bytes().replace(line.encode() + b"\r\n", b"")
         cfg.write_bytes(text)
+
+
+def case_one_folder(env, prefix):
+    """Only the FS2000 folder is ticked: the time of one folder's update."""
+    list_fs2000_tarvik_only(prefix)
     place_package(env, prefix, "drive_c/Tarvik Update")
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], updated=[FS2000_TARVIK]))
