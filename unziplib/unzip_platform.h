@@ -60,8 +60,9 @@ class InputFile {
 // A new file that did not exist before; closed (and left in place) when the object goes.
 class OutputFile {
  public:
-  // Creates the file; nullopt when something of that name exists already. Raises SystemFailure
-  // on any other failure.
+  // Creates a file of a name that the library made up; nullopt when something of that name
+  // exists already (on Windows: of that name in that letter case, as no one else makes such
+  // names). Raises SystemFailure on any other failure.
   static std::optional<OutputFile> createNew(const std::string& path);
   // Creates a file without a name in the folder, which vanishes when it is closed unless
   // giveName() named it first; nullopt where the system or the folder's file system has no

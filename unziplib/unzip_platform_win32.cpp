@@ -131,9 +131,14 @@ std::size_t InputFile::readAt(uint64_t offset, std::span<uint8_t> buffer) {
   return done;
 }
 
+// The name is matched in its letter case (FILE_FLAG_POSIX_SEMANTICS): Wine otherwise looks
+// through the whole folder for another case of a name that is new. Windows, whose file system
+// ignores case unless the system is set otherwise, is unchanged by the flag.
 std::optional<OutputFile> OutputFile::createNew(const std::string& path) {
-  const HANDLE file = CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file =
+      CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_POSIX_SEMANTICS,
+                  nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
