@@ -1,6 +1,7 @@
 #include "app/win32/run_progress_bar.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <climits>
 
@@ -49,8 +50,13 @@ void RunProgressBar::show(uint64_t done, uint64_t total) {
 void RunProgressBar::showFailed() {
   if (!shown_) return;
   SendMessageW(bar_, PBM_SETSTATE, PBST_ERROR, 0);
-  // A progress control without states (Wine's, or one without visual styles) draws the colour.
-  SendMessageW(bar_, PBM_SETBARCOLOR, 0, kRunProgressErrorColour);
+  // A progress control without states (Wine's, or one without visual styles) shows the error
+  // by its bar's colour, which only its classic drawing uses: a visual style would ignore it.
+  // A class list of one blank names no style (Wine takes an empty one for no change).
+  if (SendMessageW(bar_, PBM_GETSTATE, 0, 0) != PBST_ERROR) {
+    SetWindowTheme(bar_, L" ", L" ");
+    SendMessageW(bar_, PBM_SETBARCOLOR, 0, kRunProgressErrorColour);
+  }
   if (taskbar_) taskbar_->SetProgressState(window_, TBPF_ERROR);
   UpdateWindow(bar_);
 }
