@@ -44,13 +44,12 @@ def calls(trace_files):
 
 def placements(trace_files):
     """Every naming or move of a file, in the order they happened."""
-    opened, flushed, placed = {}, {}, []  # descriptor -> path; path -> when its flush ended
+    opened, flushed, placed = {}, set(), []  # descriptor -> path; paths of flushed files
 
     def place(when, source, target):
-        flush = flushed.pop(real(source), None)
-        placed.append(Placement(when, real(target), flush is not None))
-        if flush is not None:
-            flushed[real(target)] = flush
+        placed.append(Placement(when, real(target), real(source) in flushed))
+        if real(source) in flushed:
+            flushed.add(real(target))
 
     for when, name, arguments, result in calls(trace_files):
         quoted = re.findall(r'"((?:[^"\\]|\\.)*)"', arguments)
@@ -58,7 +57,7 @@ def placements(trace_files):
             number, path = DESCRIPTOR.match(result).groups()
             opened[number] = path
         elif name in ("fsync", "fdatasync"):
-            flushed[real(DESCRIPTOR.match(arguments)[2])] = when
+            flushed.add(real(DESCRIPTOR.match(arguments)[2]))
         elif name == "linkat" and quoted[0].startswith("/proc/self/fd/"):
             place(when, opened.get(quoted[0].rsplit("/", 1)[1], ""), quoted[1])
         elif name.startswith("rename"):
