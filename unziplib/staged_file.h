@@ -1,9 +1,9 @@
 #pragma once
 // A member's file, written in its target's folder without a name where the system allows it,
 // else under a temporary name, put on the disk once complete, and only then put in the target's
-// place in one step that is itself on the disk when it returns. Until then the target stays as
-// it was, even through a power cut; a file that is abandoned (a failure, a cancel, a killed
-// process for an unnamed one) is removed.
+// place in one step (written through on Windows). Until then the target stays as it was, even
+// through a power cut; a file that is abandoned (a failure, a cancel, a killed process for an
+// unnamed one) is removed.
 
 #include <optional>
 #include <string>
