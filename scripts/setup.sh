@@ -9,7 +9,7 @@ packages=(
   zlib1g-dev libssl-dev googletest
   g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 fonts-wine
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick strace
   python3 zip unzip libarchive-tools p7zip-full
   osslsigncode openssl
   nsis

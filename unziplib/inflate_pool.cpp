@@ -6,9 +6,13 @@
 
 namespace tarvik::unziplib {
 
-unsigned InflatePool::workersForThisMachine() {
+unsigned InflatePool::workersForThisMachine(std::size_t members, bool writesFiles) {
   const unsigned hardware = std::thread::hardware_concurrency();
-  return hardware <= 1 ? 0 : std::min(hardware, kMostWorkers);
+  if (hardware <= 1) return 0;
+  const unsigned decoding = std::min(hardware, kMostWorkers);
+  if (!writesFiles) return decoding;
+  return static_cast<unsigned>(
+      std::clamp<std::size_t>(members / kMembersPerWriter, decoding, kMostWorkers));
 }
 
 InflatePool::InflatePool(InputFile& file, const ZipDirectory& directory, unsigned workers)

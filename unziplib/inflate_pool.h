@@ -26,9 +26,13 @@ class InflatePool {
     std::unique_ptr<StagedFile> file;   // the staged file; none when the data was only checked
   };
 
-  // The number of workers worth starting on this machine: one per hardware thread, at most
-  // kMostWorkers; none on a single processor.
-  static unsigned workersForThisMachine();
+  // The number of workers worth starting on this machine for a run of `members`: none on a
+  // single processor, else one per hardware thread, at most kMostWorkers. Workers that write
+  // files take one per kMembersPerWriter members, up to kMostWorkers: each waits for the disk
+  // to take its file (a flush) about as long as it decodes one, and the disk takes the flushes
+  // of several at once; a few members are not worth the threads.
+  static unsigned workersForThisMachine(std::size_t members, bool writesFiles);
+  static constexpr unsigned kMembersPerWriter = 4;
   static constexpr unsigned kMostWorkers = 8;
 
   // Starts up to workers threads, fewer (even none) when the system gives no more.

@@ -65,7 +65,8 @@ MemberProcessor::MemberProcessor(Mode mode, const RunRequest& request,
                  callbacks.replace),
       passwords_(callbacks.password),
       writer_(source, directory) {
-  const unsigned workers = InflatePool::workersForThisMachine();
+  const unsigned workers =
+      InflatePool::workersForThisMachine(members.size(), mode == Mode::kExtract);
   if (mode != Mode::kPrint && workers > 0) pool_.emplace(file, directory, workers);
 }
 

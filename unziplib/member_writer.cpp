@@ -38,6 +38,7 @@ std::unique_ptr<StagedFile> MemberWriter::stage(WriteJob& job) {
                          ? static_cast<DataSink&>(lineEnds.emplace(*file))
                          : *file;
     decode(job, sink);
+    file->complete(localTimeOf(job.entry->dosDate, job.entry->dosTime));
     return file;
   } catch (const SystemFailure& failure) {
     throw writeFailure(job, failure);
@@ -46,7 +47,7 @@ std::unique_ptr<StagedFile> MemberWriter::stage(WriteJob& job) {
 
 void MemberWriter::commit(StagedFile& file, const WriteJob& job) {
   try {
-    file.commit(localTimeOf(job.entry->dosDate, job.entry->dosTime));
+    file.commit();
   } catch (const SystemFailure& failure) {
     throw writeFailure(job, failure);
   }

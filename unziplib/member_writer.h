@@ -1,7 +1,8 @@
 #pragma once
 // Writing one member's file: its data decoded piece by piece into a temporary file beside the
-// target (staging), which is moved over the target once its size and CRC are right (commit).
-// The two steps may run on different threads.
+// target and, once its size and CRC are right, put on the disk with the member's time (staging);
+// then moved over the target (commit). The two steps may run on different threads, so that the
+// disk's work for one member overlaps the decoding of the next.
 
 #include <memory>
 #include <optional>
@@ -38,9 +39,9 @@ class MemberWriter {
   // TARVIK_UNZIP_WRITE_ERROR.
   void write(WriteJob& job);
   // Decodes the member into a temporary file beside its target and returns it complete, with
-  // the target untouched. Raises UnzipError as write does.
+  // the member's time and on the disk, the target untouched. Raises UnzipError as write does.
   std::unique_ptr<StagedFile> stage(WriteJob& job);
-  // Gives a staged file the member's time and moves it over the target.
+  // Moves a staged file over the target.
   static void commit(StagedFile& file, const WriteJob& job);
   // Decodes the member and checks its size and CRC, writing nothing. Raises UnzipError.
   void check(WriteJob& job);

@@ -61,8 +61,12 @@ StagedFile::~StagedFile() {
 
 void StagedFile::write(std::span<const uint8_t> bytes) { file_->write(bytes); }
 
-void StagedFile::commit(const LocalTime& time) {
+void StagedFile::complete(const LocalTime& time) {
   file_->setModifiedTime(time);
+  file_->flush();
+}
+
+void StagedFile::commit() {
   if (temporary_.empty()) {
     // An unnamed file takes a new target's name in one step; over an existing target it goes
     // the way of a named one.

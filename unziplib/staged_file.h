@@ -1,8 +1,9 @@
 #pragma once
 // A member's file, written in its target's folder without a name where the system allows it,
-// else under a temporary name, and put in the target's place in one step once complete. Until
-// then the target stays as it was; a file that is abandoned (a failure, a cancel, a killed
-// process for an unnamed one) is removed.
+// else under a temporary name, put on the disk once complete, and only then put in the target's
+// place in one step (written through on Windows). Until then the target stays as it was, even
+// through a power cut; a file that is abandoned (a failure, a cancel, a killed process for an
+// unnamed one) is removed.
 
 #include <optional>
 #include <string>
@@ -21,8 +22,10 @@ class StagedFile : public DataSink {
   StagedFile& operator=(const StagedFile&) = delete;
 
   void write(std::span<const uint8_t> bytes) override;
-  // Gives the file its time, closes it and moves it over the target. Raises SystemFailure.
-  void commit(const LocalTime& time);
+  // Gives the written file its time and puts it on the disk. Raises SystemFailure.
+  void complete(const LocalTime& time);
+  // Closes the complete file and moves it over the target. Raises SystemFailure.
+  void commit();
 
  private:
   // Gives an unnamed file a temporary name beside its target.

@@ -77,6 +77,9 @@ class OutputFile {
 
   void write(std::span<const uint8_t> bytes);
   void setModifiedTime(const LocalTime& time);
+  // Puts what was written, with the file's size and time, on the disk (fsync, FlushFileBuffers):
+  // from then on a power cut cannot leave the file holding zeros. Raises SystemFailure.
+  void flush();
   void close();
 
  private:
@@ -89,7 +92,9 @@ PathKind pathKind(const std::string& path);
 
 // Creates one folder; returns false when a folder of that name already exists.
 bool makeFolder(const std::string& path);
-// Moves a file over another, replacing it in one step.
+// Moves a file over another, replacing it in one step. On Windows the move is written through
+// (MOVEFILE_WRITE_THROUGH): it is on the disk when this returns. A POSIX rename, like linkat, is
+// one entry in the file system's journal, which reaches the disk at its next commit.
 void replaceFile(const std::string& from, const std::string& to);
 // Removes a file, ignoring any failure.
 void removeFileQuietly(const std::string& path) noexcept;

@@ -118,6 +118,10 @@ void OutputFile::setModifiedTime(const LocalTime& time) {
   ::futimens(descriptor(handle_), times);
 }
 
+void OutputFile::flush() {
+  if (::fsync(descriptor(handle_)) != 0) fail("cannot write");
+}
+
 void OutputFile::close() {
   const int fd = descriptor(handle_);
   handle_ = -1;

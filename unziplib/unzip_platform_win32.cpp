@@ -178,6 +178,10 @@ void OutputFile::setModifiedTime(const LocalTime& time) {
   if (valid) SetFileTime(asHandle(handle_), nullptr, &stamp, &stamp);
 }
 
+void OutputFile::flush() {
+  if (!FlushFileBuffers(asHandle(handle_))) fail("cannot write");
+}
+
 void OutputFile::close() {
   const HANDLE file = asHandle(handle_);
   handle_ = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
@@ -201,14 +205,15 @@ bool makeFolder(const std::string& path) {
 void replaceFile(const std::string& from, const std::string& to) {
   const std::wstring source = widePath(from);
   const std::wstring target = widePath(to);
-  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExW(source.c_str(), target.c_str(), kFlags)) return;
   // A read-only file refuses to be replaced; overwriting it is what the caller asked for.
   const DWORD error = GetLastError();
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
       SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
-      MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+      MoveFileExW(source.c_str(), target.c_str(), kFlags))
     return;
   SetLastError(error);
   fail("cannot replace " + to);

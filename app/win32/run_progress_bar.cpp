@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "app/win32/twips.h"
+#include "platform/win32/system_library.h"
 
 namespace tarvik {
 namespace {
@@ -15,6 +16,15 @@ constexpr int kLeft = 2400;
 constexpr int kTop = 3240;
 constexpr int kWidth = 8175;
 constexpr int kHeight = 255;
+
+// Takes the control's visual style away. uxtheme is no DLL that Windows always maps from its
+// system folder, so it is loaded from there when it is needed; without it there is no style.
+void dropVisualStyle(HWND control) {
+  using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  const SystemLibrary themes(L"uxtheme.dll");
+  if (const auto setWindowTheme = themes.entry<SetWindowThemeFunction>("SetWindowTheme"))
+    setWindowTheme(control, L" ", L" ");
+}
 
 // How far a byte count is shifted right to fit the bar's range.
 int rangeShift(uint64_t total) {
@@ -49,8 +59,13 @@ void RunProgressBar::show(uint64_t done, uint64_t total) {
 void RunProgressBar::showFailed() {
   if (!shown_) return;
   SendMessageW(bar_, PBM_SETSTATE, PBST_ERROR, 0);
-  // A progress control without states (Wine's, or one without visual styles) draws the colour.
-  SendMessageW(bar_, PBM_SETBARCOLOR, 0, kRunProgressErrorColour);
+  // A progress control without states (Wine's, or one without visual styles) shows the error
+  // by its bar's colour, which only its classic drawing uses: a visual style would ignore it.
+  // A class list of one blank names no style (Wine takes an empty one for no change).
+  if (SendMessageW(bar_, PBM_GETSTATE, 0, 0) != PBST_ERROR) {
+    dropVisualStyle(bar_);
+    SendMessageW(bar_, PBM_SETBARCOLOR, 0, kRunProgressErrorColour);
+  }
   if (taskbar_) taskbar_->SetProgressState(window_, TBPF_ERROR);
   UpdateWindow(bar_);
 }

@@ -40,6 +40,8 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tests/support"))
+import flush_trace  # noqa: E402
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 MAIN_TITLE = "Tarvik V2   official update 2"
@@ -573,12 +575,12 @@ def start_desktop(env, prefix):
 class Session:
     """One start of the installer in a case's prefix, driven by keys as a user would."""
 
-    def __init__(self, env, name, prefix, exe, start_folder, environment=None):
+    def __init__(self, env, name, prefix, exe, start_folder, environment=None, wrapper=()):
         self.env, self.name, self.prefix = env, name, prefix
         start_desktop(env, prefix)
         self.log = prefix.parent / "wine-output.txt"
         with open(self.log, "ab") as log:
-            self.process = subprocess.Popen([WINE, exe], cwd=prefix / start_folder,
+            self.process = subprocess.Popen([*wrapper, WINE, exe], cwd=prefix / start_folder,
                                             env=env.wine_env(prefix) | (environment or {}),
                                             stdout=log, stderr=subprocess.STDOUT,
                                             stdin=subprocess.DEVNULL)
@@ -1126,6 +1128,66 @@ def fault_planted_dlls(env, name, case_root, prefix):
                               Expectation([], updated=TICKED)).run()
 
 
+def trace_wineserver(env, prefix, output):
+    """Starts the prefix's Wine server and attaches strace to it; returns the tracer."""
+    run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
+    wanted = b"\0WINEPREFIX=" + str(prefix).encode() + b"\0"
+
+    def serves_prefix(process):
+        try:
+            return ((process / "comm").read_text().startswith("wineserver")
+                    and wanted in b"\0" + (process / "environ").read_bytes())
+        except OSError:  # a process that ended meanwhile, or another user's
+            return False
+    pids = [int(p.name) for p in Path("/proc").glob("[0-9]*") if serves_prefix(p)]
+    if len(pids) != 1:
+        raise Failure(f"{len(pids)} Wine servers run for {prefix}")
+    tracer = subprocess.Popen([*flush_trace.STRACE, "-p", str(pids[0]), "-o", str(output)])
+    status = Path(f"/proc/{pids[0]}/status")
+    while "TracerPid:\t0\n" in status.read_text() and tracer.poll() is None:
+        time.sleep(0.05)
+    if tracer.poll() is not None:
+        raise Skipped("strace cannot attach to a running process here (ptrace_scope)")
+    return tracer
+
+
+def fault_power_cut_order(env, name, case_root, prefix):
+    """One folder's update with Wine's server and the installer traced: every other file of the
+    archive is on the disk (fsync) before the marker gets its name, and so is the marker, so
+    that a power cut leaves the old marker or the complete new version."""
+    if run_quiet(["strace", "-o", "/dev/null", "true"]) != 0:
+        raise Skipped("strace cannot trace processes here (missing, or ptrace not permitted)")
+    setup_info = case_one_folder(env, prefix)
+    traces = case_root / "trace"
+    traces.mkdir()
+    server = trace_wineserver(env, prefix, traces / "server")
+    problems = []
+    try:
+        with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
+                     wrapper=[*flush_trace.STRACE, "-o", str(traces / "installer")]) as session:
+            session.press_install()
+            box, message = session.wait_box("3-message")
+            expect_texts(problems, "the final message", message, [SUCCESS])
+            session.answer(box, "Return")
+            expect_code(problems, "after the update", session.exit_code(), 0)
+    finally:
+        stop_wineserver(env, prefix)
+        server.wait(timeout=60)
+    placed = flush_trace.placements(traces.iterdir())
+    folder = prefix / FS2000_TARVIK
+    marker = flush_trace.real(folder / "scenery/qiro.bgl").lower()
+    moves = [p for p in placed if p.target.lower() == marker]
+    if not moves or not moves[-1].flushed:
+        return problems + ["the marker was not on the disk before it got its name, or never "
+                           "got it"]
+    durable = {p.target.lower() for p in placed if p.flushed and p.time < moves[-1].time}
+    for entry in package_entries(env):
+        path = flush_trace.real(folder / entry.name).lower()
+        if not entry.name.endswith("/") and path != marker and path not in durable:
+            problems.append(f"{entry.name} was not on the disk before the marker got its name")
+    return problems
+
+
 FAULTS = {
     "planted_dlls": fault_planted_dlls,
     "no_display": fault_no_display,
@@ -1133,6 +1195,7 @@ FAULTS = {
     "protected_folder": fault_protected_folder,
     "small_volume": fault_small_volume,
     "killed_run": fault_killed_run,
+    "power_cut_order": fault_power_cut_order,
 }
 
 

@@ -360,6 +360,18 @@ TEST_F(MainWindowTest, TheStatusLineAndTheBarShowTheLatestReportOfABurst) {
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 502);
 }
 
+TEST_F(MainWindowTest, AFailedRunDrawsTheProgressBarInTheErrorColour) {
+  RunProgressBar bar;
+  bar.create(main(), dpi());
+  bar.show(1, 2);
+  bar.showFailed();
+  const SIZE size = clientSize(bar.handle());
+  const std::vector<COLORREF> drawn = drawClient(bar.handle(), size.cx, size.cy);
+  const COLORREF done = drawn[size.cy / 2 * size.cx + size.cx / 4];
+  EXPECT_TRUE(GetRValue(done) > 2 * GetGValue(done) && GetRValue(done) > 2 * GetBValue(done))
+      << "the done half is drawn red, not in colour " << std::hex << done;
+}
+
 TEST(WindowFonts, AFaceThatIsNotInstalledGivesWayToTheMessageFont) {
   EXPECT_EQ(installedFaceOr(L"MS Sans Serif"), L"MS Sans Serif");  // Wine's own, in the prefix
   NONCLIENTMETRICSW metrics{};

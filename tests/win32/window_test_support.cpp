@@ -195,6 +195,12 @@ std::vector<COLORREF> drawPictureBox(HWND owner, HWND picture, int width, int he
   return canvas.pixels();
 }
 
+std::vector<COLORREF> drawClient(HWND control, int width, int height) {
+  Canvas canvas(width, height);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+  return canvas.pixels();
+}
+
 namespace {
 
 uint32_t little(const unsigned char* bytes, int count) {

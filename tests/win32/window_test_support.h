@@ -78,6 +78,9 @@ std::vector<std::wstring> comboBoxEntries(HWND combo);
 // window's WM_DRAWITEM and returns the pixels, row by row from the top.
 std::vector<COLORREF> drawPictureBox(HWND owner, HWND picture, int width, int height);
 
+// Draws a control's client area into a magenta bitmap through WM_PRINTCLIENT.
+std::vector<COLORREF> drawClient(HWND control, int width, int height);
+
 // The pixels of the embedded banner, row by row from the top.
 std::vector<COLORREF> bannerPixels(int& width, int& height);
 
