@@ -78,7 +78,7 @@ void InflatePool::dropBefore(std::size_t index) {
 void InflatePool::dropAll() { dropBefore(std::numeric_limits<std::size_t>::max()); }
 
 // A job being decoded is waited for: its worker still uses it.
-void InflatePool::drop(std::unique_lock<std::mutex>& lock, std::size_t before) {
+void InflatePool::drop(std::unique_lock<ThreadLock>& lock, std::size_t before) {
   while (!tasks_.empty() && tasks_.front()->index < before) {
     finished_.wait(lock, [&] { return tasks_.front()->state != State::kRunning; });
     tasks_.pop_front();  // a staged file is removed here
@@ -93,9 +93,12 @@ InflatePool::Task* InflatePool::nextQueued() {
 }
 
 void InflatePool::work() {
-  // Each worker reads the archive through its own window and inflates with its own state. It
-  // takes every few members, so it reads only around the ones it takes.
-  ArchiveSource source(file_, ArchiveSource::kMemberReadAhead);
+  // Each worker reads the archive through its own handle and window and inflates with its own
+  // state. It takes every few members, so it reads only around the ones it takes. A worker that
+  // cannot open the archive again takes nothing: the caller does what the others leave.
+  std::optional<InputFile> file = file_.reopened();
+  if (!file) return;
+  ArchiveSource source(*file, ArchiveSource::kMemberReadAhead);
   MemberWriter writer(source, directory_);
   std::unique_lock lock(mutex_);
   for (;;) {

@@ -5,17 +5,16 @@
 // and never prints: the calling thread takes each result back in archive order and makes every
 // effect itself, so that what lands on disk is what a single thread would make.
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "unziplib/member_writer.h"
+#include "unziplib/thread_sync.h"
 
 namespace tarvik::unziplib {
 
@@ -66,14 +65,14 @@ class InflatePool {
   };
 
   void work();
-  void drop(std::unique_lock<std::mutex>& lock, std::size_t before);
+  void drop(std::unique_lock<ThreadLock>& lock, std::size_t before);
   Task* nextQueued();
 
   InputFile& file_;
   const ZipDirectory& directory_;
-  mutable std::mutex mutex_;
-  std::condition_variable queued_;    // a job was given, or the pool stops: for the workers
-  std::condition_variable finished_;  // a job was done: for the caller
+  mutable ThreadLock mutex_;
+  ThreadCondition queued_;    // a job was given, or the pool stops: for the workers
+  ThreadCondition finished_;  // a job was done: for the caller
   std::deque<std::unique_ptr<Task>> tasks_;  // in index order
   bool stopping_ = false;
   std::vector<std::thread> threads_;

@@ -38,7 +38,8 @@ struct LocalTime {
 };
 
 // The archive, opened for reading while others may read, write or delete it (a program reads
-// its own running file this way).
+// its own running file this way). One thread reads an InputFile at a time: another thread reads
+// the same file through a reopened() one.
 class InputFile {
  public:
   // Raises SystemFailure when the file cannot be opened.
@@ -46,6 +47,11 @@ class InputFile {
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&&) = delete;
+
+  // The same file opened once more, for another thread; nullopt when the system refuses.
+  std::optional<InputFile> reopened() const;
 
   uint64_t size() const { return size_; }
   // Reads up to buffer.size() bytes at offset; returns how many were read (fewer only at the
@@ -53,6 +59,8 @@ class InputFile {
   std::size_t readAt(uint64_t offset, std::span<uint8_t> buffer);
 
  private:
+  InputFile(intptr_t handle, uint64_t size) : handle_(handle), size_(size) {}
+
   intptr_t handle_;
   uint64_t size_ = 0;
 };

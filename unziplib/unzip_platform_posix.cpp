@@ -38,7 +38,20 @@ InputFile::InputFile(const std::string& path) {
   size_ = static_cast<uint64_t>(status.st_size);
 }
 
-InputFile::~InputFile() { ::close(descriptor(handle_)); }
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
+  other.handle_ = -1;
+}
+
+InputFile::~InputFile() {
+  if (handle_ >= 0) ::close(descriptor(handle_));
+}
+
+// Reads are positioned by each call (pread), so a second descriptor serves as well as the first.
+std::optional<InputFile> InputFile::reopened() const {
+  const int fd = ::fcntl(descriptor(handle_), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  return InputFile(fd, size_);
+}
 
 std::size_t InputFile::readAt(uint64_t offset, std::span<uint8_t> buffer) {
   std::size_t done = 0;

@@ -110,21 +110,36 @@ InputFile::InputFile(const std::string& path) {
   size_ = static_cast<uint64_t>(size.QuadPart);
 }
 
-InputFile::~InputFile() { CloseHandle(asHandle(handle_)); }
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {
+  other.handle_ = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
+}
 
+InputFile::~InputFile() {
+  if (asHandle(handle_) != INVALID_HANDLE_VALUE) CloseHandle(asHandle(handle_));
+}
+
+// A handle of its own, with its own file position: the very file, not one put at its name since.
+std::optional<InputFile> InputFile::reopened() const {
+  const HANDLE file =
+      ReOpenFile(asHandle(handle_), GENERIC_READ,
+                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_FLAG_SEQUENTIAL_SCAN);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  return InputFile(reinterpret_cast<intptr_t>(file), size_);
+}
+
+// The file position is set, then read from: a read at a position given with the call (an
+// OVERLAPPED one) costs Wine a call to its server for each read, to report its completion.
 std::size_t InputFile::readAt(uint64_t offset, std::span<uint8_t> buffer) {
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(asHandle(handle_), position, nullptr, FILE_BEGIN))
+    fail("cannot read the archive");
   std::size_t done = 0;
   while (done < buffer.size()) {
-    OVERLAPPED position{};
-    const uint64_t at = offset + done;
-    position.Offset = static_cast<DWORD>(at);
-    position.OffsetHigh = static_cast<DWORD>(at >> 32);
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
     DWORD got = 0;
-    if (!ReadFile(asHandle(handle_), buffer.data() + done, wanted, &got, &position)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
+    if (!ReadFile(asHandle(handle_), buffer.data() + done, wanted, &got, nullptr))
       fail("cannot read the archive");
-    }
     if (got == 0) break;
     done += got;
   }

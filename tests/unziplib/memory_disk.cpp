@@ -38,7 +38,9 @@ InputFile::InputFile(const std::string& path) {
   size_ = disk.contents[handle_].size();
 }
 
+InputFile::InputFile(InputFile&& other) noexcept : handle_(other.handle_), size_(other.size_) {}
 InputFile::~InputFile() = default;
+std::optional<InputFile> InputFile::reopened() const { return InputFile(handle_, size_); }
 
 std::size_t InputFile::readAt(uint64_t offset, std::span<uint8_t> buffer) {
   const auto lock = locked();
