@@ -74,7 +74,9 @@ void Tarvik_installer_main::Command1_Click() {
   running_ = true;
   hideSelectionControls();
   controls_.yield();
-  payload_ = listPayload(installerPath_);
+  pakket = std::make_unique<cUnzip>();
+  pakket->bind(*this);
+  payload_ = listPayload(*pakket, installerPath_);
   progress_.emplace(controls_, memberSizes(payload_),
                     1 + static_cast<int>(tickedFolders().size()));
   if (!unzipLibraryLoads()) return;
@@ -88,8 +90,6 @@ void Tarvik_installer_main::Command1_Click() {
             *path == installerPath_ ? exit_code::kPayloadUnreadable : exit_code::kFolderFailed);
     return;
   }
-  pakket = std::make_unique<cUnzip>();
-  pakket->bind(*this);
   if (!payloadIsReadable()) {
     failRun("The update cannot be installed: the installer's own archive cannot be read.\n\n" +
                 failureReason(lastLibraryText_) + "\n\nNothing was changed.",
@@ -166,7 +166,6 @@ bool Tarvik_installer_main::payloadIsReadable() {
   if (installerPath_.empty()) return false;
   lastLibraryText_.clear();
   pakket->TestZip(true);
-  pakket->ZipFile(installerPath_);
   const bool failed = pakket->Unzip();
   pakket->TestZip(false);
   controls_.setCaption(ControlId::Label9, "");
@@ -220,8 +219,7 @@ void Tarvik_installer_main::updateFolder(const std::string& listed) {
 
 // Extracts every file but the marker, then the marker alone, so that a folder shows the new
 // version only once it holds every other file of it. False when the library reported a failure.
-// The archive, named once for the test of the payload, is listed for the first folder and the
-// listing serves every folder after it.
+// The run's listing serves every folder; an archive that it found empty is listed again.
 bool Tarvik_installer_main::extractMarkerLast() {
   if (pakket->FileCount() == 0) pakket->Directory();
   const int32_t marker = markerIndex(*pakket);

@@ -5,16 +5,14 @@
 
 namespace tarvik {
 
-std::vector<PayloadFile> listPayload(const std::string& archive) {
+std::vector<PayloadFile> listPayload(cUnzip& pakket, const std::string& archive) {
   std::vector<PayloadFile> files;
+  pakket.ZipFile(archive);
   if (archive.empty()) return files;
   try {
-    cUnzip listing;
-    listing.ZipFile(archive);
-    listing.Directory();
-    for (int32_t i = 1; i <= listing.FileCount(); ++i)
-      files.push_back(
-          {listing.FileDirectory(i), listing.Filename(i), listing.FileUnpackedSize(i)});
+    pakket.Directory();
+    for (int32_t i = 1; i <= pakket.FileCount(); ++i)
+      files.push_back({pakket.FileDirectory(i), pakket.Filename(i), pakket.FileUnpackedSize(i)});
   } catch (const RuntimeError&) {
     files.clear();
   }

@@ -15,10 +15,11 @@ struct PayloadFile {
   uint64_t size = 0;   // bytes once extracted
 };
 
-// The files of the archive, in archive order, listed through an unzip component of its own so
-// that the run's component and its events stay untouched. Empty when the unzip library cannot
-// be used: the run's own calls then meet the same fault and report it.
-std::vector<PayloadFile> listPayload(const std::string& archive);
+// Names the archive to the run's component and lists it there: the listing then serves the
+// run's checks, its progress and every folder's extraction. Returns the files of the archive, in
+// archive order; none when the unzip library cannot be used (the run's next call then meets the
+// same fault and reports it).
+std::vector<PayloadFile> listPayload(cUnzip& pakket, const std::string& archive);
 
 // The last part of a path: the file's own name.
 std::string fileNameOf(const std::string& path);
