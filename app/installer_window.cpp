@@ -76,6 +76,8 @@ void Tarvik_installer_main::Command1_Click() {
   controls_.yield();
   pakket = std::make_unique<cUnzip>();
   pakket->bind(*this);
+  // The listing sizes the progress bar. A library that cannot be loaded lists nothing, and its
+  // check tells why before anything changes.
   payload_ = listPayload(*pakket, installerPath_);
   progress_.emplace(controls_, memberSizes(payload_),
                     1 + static_cast<int>(tickedFolders().size()));
@@ -98,7 +100,7 @@ void Tarvik_installer_main::Command1_Click() {
   }
   progress_->stepFinished();
   std::vector<std::string> folders = tickedFolders();
-  for (std::string& folder : folders) folder = files_.storedPath(folder);
+  for (std::string& folder : folders) folder = files_.storedPath(folder);  // see updateFolder
   if (!updateCanStart(folders)) return;
 
   CheckList& List1 = controls_.list1();
