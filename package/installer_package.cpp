@@ -45,12 +45,6 @@ std::string hex(uint32_t value) {
   return text;
 }
 
-std::string lowerCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // Why an archive name is not one of the payload's, or an empty text.
 std::string entryNameProblem(const std::string& name) {
   for (const std::string_view folder : kArchiveFolders) {

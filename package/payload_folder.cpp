@@ -22,12 +22,6 @@ constexpr const char* kFolders[] = {"texture", "scenery"};
 constexpr DosDateTime kEarliestDosTime{1980, 1, 1, 0, 0, 0};
 constexpr DosDateTime kLatestDosTime{2107, 12, 31, 23, 59, 58};
 
-std::string lowerCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 std::string readWholeFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw PayloadFolderError("cannot read " + file.string());

@@ -46,14 +46,6 @@ std::string titleCase(std::string stem) {
 
 }  // namespace
 
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return lower;
-}
-
 std::string PayloadNames::sceneryName(const NameRequest& request) {
   return makeName(kSceneryPrefix, kSceneryWords.data(), kSceneryWords.size(), request);
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "package/random.h"
+#include "package/zip_layout.h"
 
 namespace tarvik::package {
 
@@ -39,7 +40,5 @@ class PayloadNames {
   Random& random_;
   std::set<std::string> taken_;  // lower case
 };
-
-std::string lowerCase(std::string_view text);
 
 }  // namespace tarvik::package

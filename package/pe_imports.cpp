@@ -22,12 +22,6 @@ constexpr std::array<std::string_view, 22> kKnownDlls = {
     "sechost.dll",  "setupapi.dll", "shell32.dll",  "shlwapi.dll",  "user32.dll",
     "wldap32.dll",  "ws2_32.dll"};
 
-std::string lowerCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // The NUL-terminated name at an address.
 std::string nameAt(const PeImage& image, uint32_t address) {
   std::string name;

@@ -24,4 +24,11 @@ uint32_t getU32(std::string_view bytes, size_t at) {
                                                         << 16;
 }
 
+std::string lowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
 }  // namespace tarvik::package

@@ -40,6 +40,10 @@ void putU32(std::string& out, uint32_t value);
 uint16_t getU16(std::string_view bytes, size_t at);
 uint32_t getU32(std::string_view bytes, size_t at);
 
+// The names of the package, its archive and the programs' tables are plain ASCII: their lower
+// case, in which Windows matches them.
+std::string lowerCase(std::string_view text);
+
 // The fields that a local header repeats from its central directory entry.
 struct ZipEntryFields {
   uint16_t versionNeeded = 0;
