@@ -19,6 +19,12 @@ std::string failureReason(const std::string& lastLibraryText) {
   return lastLibraryText.empty() ? "The unzip library reported an error." : lastLibraryText;
 }
 
+// Where member i of the archive lands in the folder.
+std::string memberPath(const cUnzip& pakket, const std::string& folder, int32_t i) {
+  const std::string directory = pakket.FileDirectory(i);
+  return folder + "\\" + (directory.empty() ? "" : directory + "\\") + pakket.Filename(i);
+}
+
 // The directory index (from 1) of the marker file, or 0 when the archive does not carry it.
 int32_t markerIndex(const cUnzip& pakket) {
   const std::string marker = foldedName(std::string(kMarkerSuffix).substr(1));
@@ -207,10 +213,10 @@ void Tarvik_installer_main::updateFolder(const std::string& listed) {
   RemoveStagingLeftovers(files_, folder + "\\scenery\\");
   RemoveStagingLeftovers(files_, folder + "\\texture\\");
   pakket->UseFolderNames(true);
-  pakket->UnzipFolder(folder);
+  pakket->UnzipFolder(files_.folderForNewFiles(folder));
   pakket->OverwriteExisting(true);
   lastLibraryText_.clear();
-  if (!extractMarkerLast()) {
+  if (!extractMarkerLast(folder)) {
     failRun("The update of " + listed + " failed.\n\n" + failureReason(lastLibraryText_) +
                 "\n\nFolders before it in the list were updated. This folder keeps its old "
                 "version mark, so the installer offers it again: run it once more when the "
@@ -220,16 +226,34 @@ void Tarvik_installer_main::updateFolder(const std::string& listed) {
 }
 
 // Extracts every file but the marker, then the marker alone, so that a folder shows the new
-// version only once it holds every other file of it. False when the library reported a failure.
+// version only once it holds every other file of it; each part is revealed where the simulator
+// looks before the next begins. False when the library or the file system reported a failure.
 // The run's listing serves every folder; an archive that it found empty is listed again.
-bool Tarvik_installer_main::extractMarkerLast() {
+bool Tarvik_installer_main::extractMarkerLast(const std::string& folder) {
   if (pakket->FileCount() == 0) pakket->Directory();
   const int32_t marker = markerIndex(*pakket);
-  if (marker == 0) return !pakket->Unzip();
+  if (marker == 0) return !pakket->Unzip() && revealExtracted(folder);
   selectMarker(*pakket, marker, false);
-  if (pakket->Unzip()) return false;
+  if (pakket->Unzip() || !revealExtracted(folder)) return false;
   selectMarker(*pakket, marker, true);
-  return !pakket->Unzip();
+  return !pakket->Unzip() && revealExtracted(folder);
+}
+
+// Removes whatever would hide the files just extracted into the folder (the selected members)
+// from the simulator; false, with the reason, when it cannot.
+bool Tarvik_installer_main::revealExtracted(const std::string& folder) {
+  std::vector<std::string> extracted;
+  for (int32_t i = 1; i <= pakket->FileCount(); ++i) {
+    if (pakket->FileSelected(i)) extracted.push_back(memberPath(*pakket, folder, i));
+  }
+  try {
+    files_.revealNewFiles(extracted);
+    return true;
+  } catch (const RuntimeError& error) {
+    lastLibraryText_ = "error: cannot remove the copy that the simulator sees instead of " +
+                       error.description();
+    return false;
+  }
 }
 
 // Stops the run: the user reads why, and the program ends without a success message.

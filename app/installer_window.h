@@ -50,7 +50,8 @@ class Tarvik_installer_main : private UnzipEventListener {
   bool payloadIsReadable();
   bool updateCanStart(const std::vector<std::string>& folders);
   void updateFolder(const std::string& listed);
-  bool extractMarkerLast();
+  bool extractMarkerLast(const std::string& folder);
+  bool revealExtracted(const std::string& folder);
   void failRun(const std::string& message, int exitCode);
 
   WindowControls& controls_;

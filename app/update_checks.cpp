@@ -1,5 +1,6 @@
 #include "app/update_checks.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string_view>
@@ -25,9 +26,12 @@ std::string listed(const std::vector<std::string>& paths) {
   return text;
 }
 
-std::string driveName(std::string volume) {
-  if (volume.size() > 1 && volume.back() == '\\') volume.pop_back();
-  return volume;
+// The drive as the user knows it from a folder's path: "C:" or "\\server\share".
+std::string driveNameOf(const std::string& folder) {
+  if (folder.size() >= 2 && folder[1] == ':') return folder.substr(0, 2);
+  if (!folder.starts_with("\\\\")) return folder;
+  const std::size_t share = folder.find('\\', 2);
+  return share == std::string::npos ? folder : folder.substr(0, folder.find('\\', share + 1));
 }
 
 class UpdateCheck {
@@ -40,30 +44,35 @@ class UpdateCheck {
       replaced_.insert(foldedName("scenery\\" + std::string(name)));
   }
 
+  // The files of the update are written to the folder where the file system keeps them (for a
+  // folder that Windows virtualizes, possibly the copy in the VirtualStore); every stored copy
+  // of a file that the update changes must allow it.
   void examine(const std::string& folder) {
     if (!seen_.insert(foldedName(folder)).second) return;
-    examineRights(folder);
+    const std::string written = files_.folderForNewFiles(folder);
+    examineRights(written);
     ExistingSizes existing;
     for (const char* sub : kSubFolders) {
       const std::string path = folder + "\\" + sub;
       if (!files_.attributes(path)) continue;
-      examineRights(path);
+      examineRights(written + "\\" + sub);
       examineFiles(path, sub, existing);
     }
-    examineSpace(folder, existing);
+    examineSpace(written, existing);
   }
 
   std::optional<CheckFailure> verdict() const {
     if (!protected_.empty()) return protectedFailure();
     if (!inUse_.empty()) return inUseFailure();
     for (const auto& [volume, need] : volumes_) {
-      if (need.space && need.space->freeBytes < need.bytes) return spaceFailure(volume, need);
+      if (need.space && need.space->freeBytes < need.bytes) return spaceFailure(need);
     }
     return std::nullopt;
   }
 
  private:
   struct VolumeNeed {
+    std::string drive;  // as the first folder on it names it
     std::optional<VolumeSpace> space;
     uint64_t bytes = 0;
   };
@@ -72,33 +81,44 @@ class UpdateCheck {
     if (access_.canCreateIn(folder) == Access::kDenied) protected_.push_back(folder);
   }
 
+  // A file's size counts as its smallest copy's, so that its growth is not counted short.
   void examineFiles(const std::string& folder, const std::string& sub, ExistingSizes& existing) {
     for (const std::string& path : files_.filesIn(folder)) {
       const std::string key = foldedName(sub + "\\" + fileNameOf(path));
       const bool replaceOrDelete =
           replaced_.count(key) != 0 || isStagingFileName(fileNameOf(path));
-      switch (access_.canChange(path, replaceOrDelete)) {
-        case Access::kInUse:
-          inUse_.push_back(path);
-          break;
-        case Access::kDenied:
-          protected_.push_back(path);
-          break;
-        case Access::kAllowed:
-          existing[key] = files_.fileSize(path);
-          break;
-        case Access::kMissing:
-          break;
+      for (const StoredFile& copy : files_.storedFiles(path)) {
+        switch (access_.canChange(copy.path, replaceOrDelete)) {
+          case Access::kInUse:
+            inUse_.push_back(copy.path);
+            break;
+          case Access::kDenied:
+            protected_.push_back(copy.path);
+            break;
+          case Access::kAllowed: {
+            const auto [size, added] = existing.try_emplace(key, copy.size);
+            size->second = std::min(size->second, copy.size);
+            break;
+          }
+          case Access::kMissing:
+            break;
+        }
       }
     }
   }
 
+  // Folders on one volume count together, whatever names lead to it; a volume whose serial the
+  // system does not tell is known by its drive's name.
   void examineSpace(const std::string& folder, const ExistingSizes& existing) {
-    const std::string volume = access_.volumeOf(folder);
+    const std::optional<VolumeSpace> space = access_.space(folder);
+    const std::string drive = driveNameOf(folder);
+    const std::string volume =
+        space && space->serial ? std::to_string(*space->serial) + " serial" : foldedName(drive);
     auto [entry, added] = volumes_.try_emplace(volume);
     VolumeNeed& need = entry->second;
     if (added) {
-      need.space = access_.space(volume);
+      need.drive = drive;
+      need.space = space;
       if (need.space) need.bytes = stagingAllowance(payload_, need.space->clusterBytes);
     }
     if (need.space) need.bytes += folderGrowth(payload_, existing, need.space->clusterBytes);
@@ -127,8 +147,8 @@ class UpdateCheck {
                        ", then press Retry. Cancel ends the installer. " + kNothingChanged};
   }
 
-  CheckFailure spaceFailure(const std::string& volume, const VolumeNeed& need) const {
-    const std::string drive = driveName(volume);
+  CheckFailure spaceFailure(const VolumeNeed& need) const {
+    const std::string& drive = need.drive;
     return {false, "The update cannot be installed yet: drive " + drive +
                        " does not have enough free space.\n\nNeeded: " +
                        describeBytes(need.bytes) + "\nFree: " +

@@ -18,6 +18,11 @@ constexpr uint32_t kArchive = 0x20;
 constexpr uint32_t kNormal = 0x80;
 }  // namespace file_attribute
 
+struct StoredFile {
+  std::string path;
+  uint64_t size = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -31,9 +36,10 @@ class FileSystem {
   // Full paths of the files directly inside the folder, hidden and system files included,
   // sub-folders excluded. Raises a RuntimeError when the folder does not exist.
   virtual std::vector<std::string> filesIn(const std::string& folder) = 0;
-  // The next two act on the entry itself, never through it: an entry that is a link or another
-  // reparse point (whatever it points to, inside the folder or outside) is left as it is, and
-  // they return false. A folder reached through a junction is no such entry.
+  // The next two act on the entry itself, never through it: an entry that is a link (a symbolic
+  // link, a junction, a mount point: whatever it points to, inside the folder or outside) is
+  // left as it is, and they return false. A file that is stored in another way (compressed,
+  // deduplicated, kept in the cloud) is no link; nor is a folder reached through a junction.
   //
   // Clears the read-only, hidden, system and archive attributes; true when it did. Raises a
   // RuntimeError on failure.
@@ -48,6 +54,22 @@ class FileSystem {
   // The lines of a text file in the system's code page, as UTF-8; see splitTextLines.
   // Raises a RuntimeError when the file cannot be opened or read.
   virtual std::vector<std::string> readLines(const std::string& path) = 0;
+  // Puts the folder's entries (the names given, moved or deleted in it) on the disk. Raises a
+  // RuntimeError on failure; a file system that cannot flush a folder has nothing to put there.
+  virtual void flushFolder(const std::string& folder) = 0;
+
+  // A file system can show some programs other files than it stores at their paths: Windows
+  // shows the simulators a copy from the user's VirtualStore (platform/simulator_view.h). A
+  // plain file system stores each file at its path only, as the following say.
+
+  // The files stored for a path, each with its size: the path's own file, where there is one.
+  virtual std::vector<StoredFile> storedFiles(const std::string& path);
+  // The folder where the files of an update of this folder are written, so that they are seen
+  // at their paths: the folder itself.
+  virtual std::string folderForNewFiles(const std::string& folder) { return folder; }
+  // The files at these paths were just written: removes whatever would hide them, and puts the
+  // removal on the disk before it returns. Nothing to do.
+  virtual void revealNewFiles(const std::vector<std::string>& /*files*/) {}
 };
 
 // Splits text into lines. A line ends at CR LF, at a lone CR or at a lone LF; the line end is

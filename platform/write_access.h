@@ -14,6 +14,9 @@ namespace tarvik {
 struct VolumeSpace {
   uint64_t freeBytes = 0;     // free for the user running the program (quotas counted)
   uint64_t clusterBytes = 0;  // the allocation unit: every file takes a whole number of them
+  // Tells volumes apart, whatever names lead to them (a drive letter, a share, a junction);
+  // nullopt where the system gives none.
+  std::optional<uint32_t> serial;
 };
 
 enum class Access {
@@ -27,10 +30,9 @@ class WriteAccess {
  public:
   virtual ~WriteAccess() = default;
 
-  // The root of the volume a path lies on, e.g. "C:\"; what names the drive to the user.
-  virtual std::string volumeOf(const std::string& path) = 0;
-  // Free space and allocation unit of a volume root; nullopt when the system cannot tell.
-  virtual std::optional<VolumeSpace> space(const std::string& volume) = 0;
+  // The volume that holds an existing folder, links and junctions on the way followed: its free
+  // space, allocation unit and serial number; nullopt when the system cannot tell.
+  virtual std::optional<VolumeSpace> space(const std::string& folder) = 0;
   // Whether an existing file can be opened now for the change the update makes: resetting its
   // attributes, and with replaceOrDelete also replacing or deleting it. Changes nothing.
   virtual Access canChange(const std::string& file, bool replaceOrDelete) = 0;

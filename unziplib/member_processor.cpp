@@ -10,6 +10,15 @@
 namespace tarvik::unziplib {
 namespace {
 
+// The folder a file's path names it in; the current folder for a bare name.
+std::string parentFolderOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  if (separator == std::string::npos) return ".";
+  std::string folder = path.substr(0, separator);
+  if (folder.empty() || folder.back() == ':') folder += path[separator];  // a root: "/", "C:\\"
+  return folder;
+}
+
 // Member data for the print callback, in pieces the caller's texts can hold.
 class PrintSink : public DataSink {
  public:
@@ -188,6 +197,7 @@ void MemberProcessor::extract(std::size_t index) {
       MemberWriter::commit(*staged->file, job);
     else
       writer_.write(job);
+    namedIn_.insert(parentFolderOf(job.target));
     ++done_;
   } catch (const SystemFailure& failure) {
     const std::string reason = failure.diskFull() ? "the disk is full" : failure.reason();
@@ -261,6 +271,18 @@ void MemberProcessor::reportSkip(WriteDecision decision, const std::string& show
     case WriteDecision::kWrite:
       break;
   }
+}
+
+void MemberProcessor::flushFolders() {
+  for (const std::string& folder : namedIn_) {
+    try {
+      flushFolder(folder);
+    } catch (const SystemFailure& failure) {
+      ++failed_;
+      reporter_.failure(TARVIK_UNZIP_WRITE_ERROR, failure.what());
+    }
+  }
+  namedIn_.clear();
 }
 
 void MemberProcessor::summarize() {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,6 +35,9 @@ class MemberProcessor {
   // Handles members[index], done when this returns. A failure is reported and the member
   // skipped; it is not raised.
   void process(std::size_t index);
+  // Puts the entries of every folder that received a file on the disk, so that the call's files
+  // keep their names through a power cut once it returns. A failure is reported.
+  void flushFolders();
   // Prints the summary of the call.
   void summarize();
 
@@ -73,6 +77,7 @@ class MemberProcessor {
   EntryDecoder decoder_;
   MemberWriter writer_;
   std::optional<InflatePool> pool_;
+  std::set<std::string> namedIn_;  // the folders that files were moved into
   std::size_t nextAhead_ = 0;  // the first member not yet looked at for the workers
   int done_ = 0;
   int skipped_ = 0;

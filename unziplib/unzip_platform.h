@@ -104,6 +104,11 @@ bool makeFolder(const std::string& path);
 // (MOVEFILE_WRITE_THROUGH): it is on the disk when this returns. A POSIX rename, like linkat, is
 // one entry in the file system's journal, which reaches the disk at its next commit.
 void replaceFile(const std::string& from, const std::string& to);
+// Puts a folder's entries on the disk (the names given and moved into it): after a power cut
+// they are there as the last call left them. Without a journal (FAT32, exFAT) the names that a
+// move gives stay in the cache until then, written through or not. A file system that cannot
+// flush a folder this way has nothing to do. Raises SystemFailure.
+void flushFolder(const std::string& path);
 // Removes a file, ignoring any failure.
 void removeFileQuietly(const std::string& path) noexcept;
 // The time a file was last written, in local time; nullopt when it cannot be read.

@@ -159,6 +159,16 @@ void replaceFile(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) fail("cannot replace " + to);
 }
 
+void flushFolder(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) fail("cannot write the folder " + path);
+  const bool flushed = ::fsync(fd) == 0 || errno == EINVAL;  // EINVAL: nothing to flush
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  if (!flushed) fail("cannot write the folder " + path);
+}
+
 void removeFileQuietly(const std::string& path) noexcept { ::unlink(path.c_str()); }
 
 std::optional<LocalTime> modifiedTime(const std::string& path) {

@@ -234,6 +234,19 @@ void replaceFile(const std::string& from, const std::string& to) {
   fail("cannot replace " + to);
 }
 
+void flushFolder(const std::string& path) {
+  const HANDLE folder = CreateFileW(widePath(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) fail("cannot write the folder " + path);
+  const bool flushed = FlushFileBuffers(folder);
+  const DWORD error = GetLastError();
+  CloseHandle(folder);
+  if (flushed || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED) return;
+  SetLastError(error);
+  fail("cannot write the folder " + path);
+}
+
 void removeFileQuietly(const std::string& path) noexcept {
   try {
     DeleteFileW(widePath(path).c_str());

@@ -84,11 +84,16 @@ void runOnArchive(const RunRequest& request, USERFUNCTIONS& callbacks, Reporter&
   } else {
     MemberProcessor processor(processingMode(request), request, callbacks, *file, source,
                               directory, choice.members, reporter);
-    for (std::size_t index = 0; index < choice.members.size(); ++index) {
+    const ZipEntry* cancelledAt = nullptr;
+    for (std::size_t index = 0; index < choice.members.size() && !cancelledAt; ++index) {
       // The members before this one are done; whatever was begun for later ones is dropped.
-      if (cancelledBefore(*choice.members[index], callbacks)) return cancel(*choice.members[index]);
-      processor.process(index);
+      if (cancelledBefore(*choice.members[index], callbacks))
+        cancelledAt = choice.members[index];
+      else
+        processor.process(index);
     }
+    processor.flushFolders();
+    if (cancelledAt) return cancel(*cancelledAt);
     processor.summarize();
   }
   // The members that were found are done; a name that found nothing still fails the call.

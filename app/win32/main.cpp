@@ -11,6 +11,7 @@
 #include "app/win32/message_loop.h"
 #include "platform/program.h"
 #include "platform/runtime_error.h"
+#include "platform/simulator_view.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
@@ -22,8 +23,10 @@ int runInstaller(int showCommand) {
   MainWindow window;
   const auto registry = makeWin32Registry();
   const auto files = makeWin32FileSystem();
+  // Discovery, the checks and the update see the folders as the simulators see them.
+  SimulatorView simulatorView(*files, virtualStoreOfThisUser());
   const auto access = makeWin32WriteAccess();
-  Tarvik_installer_main installer(window, *registry, *files, *access, executablePath());
+  Tarvik_installer_main installer(window, *registry, simulatorView, *access, executablePath());
   window.attach(installer);
 
   runHandler(window, [&installer] { installer.Form_Load(); });

@@ -1,7 +1,10 @@
 #include "platform/posix/posix_file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -165,6 +168,15 @@ std::vector<std::string> PosixFileSystem::readLines(const std::string& path) {
     throw fileError(error_number::kPathFileAccessError);
   }
   return splitTextLines(text.str());
+}
+
+void PosixFileSystem::flushFolder(const std::string& folder) {
+  const fs::path here = existing(folder, error_number::kPathNotFound);
+  const int descriptor = ::open(here.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) throw fileError(error_number::kPathFileAccessError);
+  const bool flushed = ::fsync(descriptor) == 0 || errno == EINVAL;  // EINVAL: nothing to flush
+  ::close(descriptor);
+  if (!flushed) throw fileError(error_number::kPathFileAccessError);
 }
 
 }  // namespace tarvik

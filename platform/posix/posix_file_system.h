@@ -24,6 +24,7 @@ class PosixFileSystem : public FileSystem {
   bool deleteFile(const std::string& path) override;
   std::string storedPath(const std::string& path) override;
   std::vector<std::string> readLines(const std::string& path) override;
+  void flushFolder(const std::string& folder) override;
 
   // Where a Windows-style path lies on this file system, or nullopt when it does not exist.
   std::optional<std::filesystem::path> resolve(const std::string& path) const;

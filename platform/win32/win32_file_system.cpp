@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/program.h"
+#include "platform/reparse_tag.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_handles.h"
@@ -31,6 +32,11 @@ RuntimeError lastFileError() {
     default:
       return fileError(error_number::kPathFileAccessError);
   }
+}
+
+bool cannotFlush(DWORD error) {
+  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_PARAMETER;
 }
 
 // The entry at a path opened as itself: a link of that name is not followed where Windows can
@@ -173,14 +179,28 @@ class Win32FileSystem : public FileSystem {
     return splitTextLines(fromAnsi(bytes));
   }
 
+  void flushFolder(const std::string& folder) override {
+    // A folder is flushed through a handle that may write it; a file system that keeps no
+    // entries of its own to flush (some network shares) says that it cannot.
+    const FileHandle handle(CreateFileW(widen(folder).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
+    if (!handle.valid()) throw lastFileError();
+    if (!FlushFileBuffers(handle.get()) && !cannotFlush(GetLastError())) throw lastFileError();
+  }
+
  private:
-  // A link or another reparse point: Windows marks the entry itself. Wine opens what a symbolic
-  // link points to even when asked for the link, and shows that file's attributes; that file's
-  // final path then leads elsewhere than the folder the path names.
+  // A link: Windows marks the entry itself with a reparse tag that names another file or
+  // folder. Wine opens what a symbolic link points to even when asked for the link, and shows
+  // that file's attributes; that file's final path then leads elsewhere than the folder the path
+  // names.
   bool isLink(HANDLE entry, const std::string& path) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(entry, &information)) throw lastFileError();
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag))
+      throw lastFileError();
+    if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+      return reparse_tag::isLink(tag.ReparseTag);
     const std::size_t separator = path.find_last_of("\\/");
     if (separator == std::string::npos) return false;
     const auto folder = finalFolderPath(path.substr(0, separator + 1));

@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/virtual_store.h"
 #include "platform/write_access.h"
 
 namespace tarvik {
@@ -12,5 +13,8 @@ namespace tarvik {
 std::unique_ptr<Registry> makeWin32Registry();
 std::unique_ptr<FileSystem> makeWin32FileSystem();
 std::unique_ptr<WriteAccess> makeWin32WriteAccess();
+
+// The VirtualStore of the user running this program.
+VirtualStore virtualStoreOfThisUser();
 
 }  // namespace tarvik

@@ -111,29 +111,46 @@ Access createProbeIn(const std::string& folder) {
   return accessAfterFailure();
 }
 
+// The allocation unit of the volume that holds an open folder: asked of the volume's root, found
+// from the folder's final path, so that a junction to another volume leads there.
+std::optional<uint64_t> clusterBytesOf(HANDLE folder) {
+  constexpr DWORD kLongestPath = 32768;
+  std::wstring finalPath(kLongestPath, L'\0');
+  const DWORD length =
+      GetFinalPathNameByHandleW(folder, finalPath.data(), kLongestPath, VOLUME_NAME_DOS);
+  if (length == 0 || length >= kLongestPath) return std::nullopt;
+  std::wstring root(kLongestPath, L'\0');
+  if (!GetVolumePathNameW(finalPath.c_str(), root.data(), kLongestPath)) return std::nullopt;
+  DWORD sectorsPerCluster = 0;
+  DWORD bytesPerSector = 0;
+  DWORD freeClusters = 0;
+  DWORD clusters = 0;
+  if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &clusters) ||
+      sectorsPerCluster * bytesPerSector == 0)
+    return std::nullopt;
+  return static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector;
+}
+
 class Win32WriteAccess : public WriteAccess {
  public:
-  std::string volumeOf(const std::string& path) override {
-    wchar_t volume[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(widen(path).c_str(), volume, MAX_PATH)) return path.substr(0, 3);
-    return narrow(volume);
-  }
-
-  std::optional<VolumeSpace> space(const std::string& volume) override {
-    const std::wstring root = widen(volume);
+  std::optional<VolumeSpace> space(const std::string& folder) override {
+    const std::wstring path = widen(folder);
     ULARGE_INTEGER freeForCaller{};
-    DWORD sectorsPerCluster = 0;
-    DWORD bytesPerSector = 0;
-    DWORD freeClusters = 0;
-    DWORD clusters = 0;
-    if (!GetDiskFreeSpaceExW(root.c_str(), &freeForCaller, nullptr, nullptr)) return std::nullopt;
+    if (!GetDiskFreeSpaceExW(path.c_str(), &freeForCaller, nullptr, nullptr)) return std::nullopt;
     VolumeSpace space;
     space.freeBytes = freeForCaller.QuadPart;
     space.clusterBytes = 4096;  // the usual unit, where the system does not say
-    if (GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                          &clusters) &&
-        sectorsPerCluster * bytesPerSector > 0)
-      space.clusterBytes = static_cast<uint64_t>(sectorsPerCluster) * bytesPerSector;
+    const FileHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
+    if (!handle.valid()) return space;
+    DWORD serial = 0;
+    if (GetVolumeInformationByHandleW(handle.get(), nullptr, 0, &serial, nullptr, nullptr,
+                                      nullptr, 0))
+      space.serial = serial;
+    if (const auto cluster = clusterBytesOf(handle.get())) space.clusterBytes = *cluster;
     return space;
   }
 

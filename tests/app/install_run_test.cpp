@@ -12,6 +12,7 @@
 #include "app/installer_window.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/runtime_error.h"
+#include "platform/simulator_view.h"
 #include "tests/app/recording_file_system.h"
 #include "tests/app/scripted_unzip_library.h"
 #include "tests/support/fake_registry.h"
@@ -336,6 +337,60 @@ TEST_F(InstallRunTest, AFullListIsVisitedToItsLastEntry) {
   const auto log = changes();
   EXPECT_EQ(std::count(log.begin(), log.end(), markerAlone("c:\\addons\\last")), 1);
   EXPECT_THAT(log, ::testing::Contains("message: Update installed successfully"));
+}
+
+// The run over the simulator's view of C:\\pf, which Windows virtualizes into C:\\store: the
+// events are the file system's own, copies and real files apart.
+class VirtualizedRunTest : public InstallRunTest {
+ protected:
+  void clickThroughTheView() {
+    runHandler(window, [this] { viewInstaller.Command1_Click(); });
+  }
+  // The position of an event in the log, which must hold it.
+  std::ptrdiff_t at(const std::string& event) const {
+    const auto found = std::find(events.begin(), events.end(), event);
+    EXPECT_NE(found, events.end()) << "no " << event << " in " << ::testing::PrintToString(events);
+    return found - events.begin();
+  }
+
+  SimulatorView view{files, {"C:\\store", {"C:\\pf"}}};
+  Tarvik_installer_main viewInstaller{window, registry, view, access, kInstaller};
+};
+
+TEST_F(VirtualizedRunTest, CopiesStopHidingEachPartOnlyOnceItIsWrittenAndTheMarkerLast) {
+  for (const char* file : {"pf/a/scenery/area.bgl", "pf/a/scenery/qiro.bgl",
+                           "pf/a/texture/ground.bmp", "store/pf/a/scenery/qiro.bgl",
+                           "store/pf/a/texture/ground.bmp", "store/pf/a/scenery/trvk_data.dat"})
+    root.write(std::string("c/") + file, "old");
+  testing::addCandidate(window, "c:\\pf\\a", true);
+  clickThroughTheView();
+
+  EXPECT_EQ(window.exitCode, exit_code::kUpdated);
+  const auto obsoleteCopy = at("delete C:\\store\\pf\\a\\scenery\\trvk_data.dat");
+  const auto rest = at(allButMarker("c:\\pf\\a"));
+  const auto textureCopy = at("delete C:\\store\\pf\\a\\texture\\ground.bmp");
+  const auto textureFlush = at("flush C:\\store\\pf\\a\\texture");
+  const auto marker = at(markerAlone("c:\\pf\\a"));
+  const auto markerCopy = at("delete C:\\store\\pf\\a\\scenery\\qiro.bgl");
+  const auto markerFlush = at("flush C:\\store\\pf\\a\\scenery");
+  EXPECT_LT(obsoleteCopy, rest);
+  EXPECT_LT(rest, textureCopy);
+  EXPECT_LT(textureFlush, marker);
+  EXPECT_LT(marker, markerCopy);
+  EXPECT_LT(markerCopy, markerFlush);
+  EXPECT_LT(markerFlush, at("message: Update installed successfully"));
+  EXPECT_FALSE(fs::exists(root.path() / "c/store/pf/a/scenery") &&
+               !fs::is_empty(root.path() / "c/store/pf/a/scenery"));
+}
+
+TEST_F(VirtualizedRunTest, AFolderOnlyInTheStoreIsUpdatedThere) {
+  root.write("c/store/pf/b/scenery/qiro.bgl", "old");
+  root.write("c/store/pf/b/texture/ground.bmp", "old");
+  testing::addCandidate(window, "c:\\pf\\b", true);
+  clickThroughTheView();
+  EXPECT_EQ(window.exitCode, exit_code::kUpdated);
+  at(allButMarker("C:\\store\\pf\\b"));
+  EXPECT_TRUE(fs::exists(root.path() / "c/store/pf/b/texture/ground.bmp"));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // A file system decorator that logs every change it is asked to make ("normal <path>",
 // "delete <path>" for deletions that succeeded, "link <path>" for an entry that a reset or a
-// deletion left alone because it is a link) and every folder listing ("list <folder>").
+// deletion left alone because it is a link, "flush <folder>") and every folder listing
+// ("list <folder>").
 
 #include <string>
 #include <vector>
@@ -38,6 +39,19 @@ class RecordingFileSystem : public FileSystem {
   std::string storedPath(const std::string& path) override { return inner_.storedPath(path); }
   std::vector<std::string> readLines(const std::string& path) override {
     return inner_.readLines(path);
+  }
+  void flushFolder(const std::string& folder) override {
+    events_.push_back("flush " + folder);
+    inner_.flushFolder(folder);
+  }
+  std::vector<StoredFile> storedFiles(const std::string& path) override {
+    return inner_.storedFiles(path);
+  }
+  std::string folderForNewFiles(const std::string& folder) override {
+    return inner_.folderForNewFiles(folder);
+  }
+  void revealNewFiles(const std::vector<std::string>& files) override {
+    inner_.revealNewFiles(files);
   }
 
  private:

@@ -10,6 +10,7 @@
 #include "app/staging_leftovers.h"
 #include "app/update_checks.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/simulator_view.h"
 #include "tests/support/fake_write_access.h"
 #include "tests/support/temp_folder.h"
 #include "unziplib/tarvik_unzip.h"
@@ -84,7 +85,7 @@ TEST_F(UpdateChecksTest, NamesTheDriveWithTheBytesNeededAndFreeCountingEveryFold
   const uint64_t needed = 2 * 8 * kCluster + stagingAllowance(payload, kCluster);
   root.write("c/b2/scenery/area.bgl", std::string(3000, 'x'));
   root.makeFolder("c/b2/texture");
-  access.spaces["C:\\"] = {needed - 1, kCluster};
+  access.spaces["C:\\"] = {needed - 1, kCluster, std::nullopt};
   const auto failure = check({"C:\\a", "D:\\b", "C:\\b2", "c:\\A"});
   ASSERT_TRUE(failure);
   EXPECT_FALSE(failure->protectedFolder);
@@ -93,8 +94,37 @@ TEST_F(UpdateChecksTest, NamesTheDriveWithTheBytesNeededAndFreeCountingEveryFold
   EXPECT_THAT(failure->message, HasSubstr("Free: " + describeBytes(needed - 1)));
   EXPECT_THAT(failure->message, HasSubstr("press Retry"));
 
-  access.spaces["C:\\"] = {needed, kCluster};
+  access.spaces["C:\\"] = {needed, kCluster, std::nullopt};
   EXPECT_EQ(check({"C:\\a", "D:\\b", "C:\\b2", "c:\\A"}), std::nullopt);
+}
+
+TEST_F(UpdateChecksTest, FoldersOnOneVolumeCountTogetherWhateverNamesLeadToIt) {
+  // D: is C: under another name (a subst drive, a share, a junction): both folders count
+  // against its room, and the message names the drive of the first.
+  const uint64_t needed = 2 * 8 * kCluster + stagingAllowance(payload, kCluster);
+  access.spaces["C:\\"] = access.spaces["D:\\"] = {needed - 1, kCluster, std::nullopt};
+  access.serials = {{"C:\\", 7}, {"D:\\", 7}};
+  const auto failure = check();
+  ASSERT_TRUE(failure);
+  EXPECT_THAT(failure->message, HasSubstr("drive C: does not have enough free space"));
+  access.serials["D:\\"] = 8;
+  EXPECT_EQ(check(), std::nullopt);
+}
+
+TEST_F(UpdateChecksTest, ChecksEveryCopyTheSimulatorSeesAndTheFolderWhereNewFilesGo) {
+  // A's file has a copy in the store that a program holds; E exists only in the store, so its
+  // files go there, and its real place (which would be refused) is not asked about.
+  root.write("c/store/a/scenery/area.bgl", "the copy");
+  root.write("c/store/e/scenery/qiro.bgl", "a folder only in the store");
+  SimulatorView view(files, {"C:\\store", {"C:\\a", "C:\\e"}});
+  access.heldFiles = {"C:\\store\\a\\scenery\\area.bgl"};
+  access.deniedPaths = {"C:\\e", "C:\\e\\scenery"};
+  const auto failure = checkUpdate({"C:\\a", "C:\\e"}, payload, view, access);
+  ASSERT_TRUE(failure);
+  EXPECT_FALSE(failure->protectedFolder);
+  EXPECT_THAT(failure->message, HasSubstr("C:\\store\\a\\scenery\\area.bgl"));
+  access.deniedPaths = {"C:\\store\\e\\scenery"};
+  EXPECT_TRUE(checkUpdate({"C:\\a", "C:\\e"}, payload, view, access)->protectedFolder);
 }
 
 TEST_F(UpdateChecksTest, AFileTheUpdateReplacesOrDeletesHeldByAnotherProgramIsNamedWithIt) {
@@ -126,7 +156,7 @@ TEST_F(UpdateChecksTest, AnObsoleteFileOrAStagingLeftoverCountsAsAFileTheUpdateD
 TEST_F(UpdateChecksTest, AProtectedFolderOffersAdministratorRightsBeforeOtherFailures) {
   access.deniedPaths = {"D:\\b\\scenery"};
   access.heldFiles = {"C:\\a\\scenery\\area.bgl"};
-  access.spaces["C:\\"] = {0, kCluster};
+  access.spaces["C:\\"] = {0, kCluster, std::nullopt};
   const auto failure = check();
   ASSERT_TRUE(failure);
   EXPECT_TRUE(failure->protectedFolder);

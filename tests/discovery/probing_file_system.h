@@ -44,6 +44,7 @@ class ProbingFileSystem : public FileSystem {
     if (unreadable_.count(lowerCase(path))) throw fileError(error_number::kPermissionDenied);
     return files_.readLines(path);
   }
+  void flushFolder(const std::string& folder) override { files_.flushFolder(folder); }
 
  private:
   FileSystem& files_;

@@ -270,6 +270,11 @@ class Expectation:
     # be that many times the payload's bytes. 0 leaves the maximum unchecked.
     steps: int = 0
     exit_code: int = None  # the installer's exit code; None leaves it unchecked
+    # Add-on folders whose copy in the VirtualStore (real folder -> copy) hides some of their
+    # files from the simulator: what it sees of them must be the new version.
+    virtual_copies: dict = field(default_factory=dict)
+    # (ticked, text) of entries the list must show before the run, in this order among others.
+    listed: list = field(default_factory=list)
 
 
 @dataclass
@@ -476,6 +481,101 @@ def case_full_list(env, prefix):
                      Expectation([SUCCESS], updated=TICKED))
 
 
+# --- What the simulator sees: the VirtualStore ----------------------------------------------
+# Windows shows 32-bit programs without a manifest, run without administrator rights, a copy
+# from the user's VirtualStore in place of a file below Program Files that they once wrote.
+
+FS2002_IN_PROGRAM_FILES = "drive_c/Program Files (x86)/Microsoft Games/FS2002"
+TARVIK_IN_PROGRAM_FILES = FS2002_IN_PROGRAM_FILES + "/Addon Scenery/Tarvik"
+TARVIK_B = "drive_c/Addons/TarvikB"
+
+
+def virtual_copy(prefix, relative):
+    """Where Windows keeps the simulator's copy of a path of drive C: (relative to the prefix):
+    the user's VirtualStore, the same path without its drive."""
+    users = [user for user in (prefix / "drive_c/users").iterdir()
+             if (user / "AppData/Local").is_dir() and user.name != "Public"]
+    if len(users) != 1:
+        raise Failure(f"expected one user in the prefix, found {[u.name for u in users]}")
+    return users[0] / "AppData/Local/VirtualStore" / relative.split("/", 1)[1]
+
+
+def relative_to_prefix(prefix, path):
+    return str(path.relative_to(prefix))
+
+
+def move_fs2002_into_program_files(prefix):
+    """FS2002 where its installer puts it on 64-bit Windows, registered there."""
+    target = prefix / FS2002_IN_PROGRAM_FILES
+    target.parent.mkdir(parents=True, exist_ok=True)
+    shutil.move(str(prefix / "drive_c/Games/FS2002"), str(target))
+    system = prefix / "system.reg"
+    text = system.read_text(errors="surrogateescape")
+    registered = '"EXE path"="C:\\\\Games\\\\FS2002"'
+    if registered not in text:
+        raise Failure("the base prefix does not register FS2002 in C:\\Games\\FS2002")
+    system.write_text(text.replace(registered, '"EXE path"="C:\\\\Program Files (x86)\\\\'
+                                   'Microsoft Games\\\\FS2002"'), errors="surrogateescape")
+
+
+def first_payload_texture(env):
+    return next(e.name for e in package_entries(env) if e.name.startswith("texture/")
+                and not e.name.endswith("/"))
+
+
+def case_virtual_store(env, prefix):
+    """FS2002 below Program Files (x86); the copy of its scenery.cfg in the VirtualStore names
+    area B (C:\\Addons\\TarvikB, 2.0) too, and copies of a payload texture (old contents) and of
+    an obsolete file hide A's real ones. A and B are offered and ticked; afterwards the
+    simulator's view of A holds every file new and no obsolete one, and both scenery.cfg files
+    are as they were."""
+    move_fs2002_into_program_files(prefix)
+    config = FS2002_IN_PROGRAM_FILES + "/scenery.cfg"
+    copy = virtual_copy(prefix, config)
+    copy.parent.mkdir(parents=True)
+    copy.write_bytes((prefix / config).read_bytes() + b"\r\n[Area.006]\r\nTitle=Tarvik B\r\n"
+                     b"Local=C:\\Addons\\TarvikB\r\nLayer=6\r\nActive=TRUE\r\n")
+    shutil.copytree(prefix / FS2000_TARVIK, prefix / TARVIK_B, symlinks=True)
+    area = virtual_copy(prefix, TARVIK_IN_PROGRAM_FILES)
+    for name, content in ((first_payload_texture(env), b"old texture"),
+                          ("scenery/NOORD.XCL", b"obsolete")):
+        (area / name).parent.mkdir(parents=True, exist_ok=True)
+        (area / name).write_bytes(content)
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    a_line = "Tarvik versie 2.0         " + windows_path(TARVIK_IN_PROGRAM_FILES).lower()
+    b_line = "Tarvik versie 2.0         " + windows_path(TARVIK_B).lower()
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], exit_code=0,
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, TARVIK_IN_PROGRAM_FILES,
+                                          TARVIK_B],
+                                 virtual_copies={TARVIK_IN_PROGRAM_FILES:
+                                                 relative_to_prefix(prefix, area)},
+                                 listed=[(True, a_line), (True, b_line)]))
+
+
+def case_virtual_marker(env, prefix):
+    """A's real marker is of version 2.1, its copy in the VirtualStore, which the simulator
+    reads, of 2.0: the list shows 2.0, ticked, and the update leaves the simulator the new
+    marker."""
+    move_fs2002_into_program_files(prefix)
+    marker = prefix / TARVIK_IN_PROGRAM_FILES / "scenery/qiro.bgl"
+    mode = marker.stat().st_mode
+    marker.chmod(mode | 0o200)
+    os.truncate(marker, 1040543)
+    marker.chmod(mode)
+    copy = virtual_copy(prefix, TARVIK_IN_PROGRAM_FILES + "/scenery/qiro.bgl")
+    copy.parent.mkdir(parents=True)
+    copy.write_bytes(bytes(1071681))
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    line = "Tarvik versie 2.0         " + windows_path(TARVIK_IN_PROGRAM_FILES).lower()
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], exit_code=0,
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, TARVIK_IN_PROGRAM_FILES],
+                                 virtual_copies={TARVIK_IN_PROGRAM_FILES:
+                                                 relative_to_prefix(prefix, copy.parents[1])},
+                                 listed=[(True, line)]))
+
+
 CASES = {
     "update": case_update,
     "signed": case_signed,
@@ -489,6 +589,8 @@ CASES = {
     "one_folder": case_one_folder,
     "cyrillic_folder": case_cyrillic_folder,
     "full_list": case_full_list,
+    "virtual_store": case_virtual_store,
+    "virtual_marker": case_virtual_marker,
 }
 
 
@@ -524,11 +626,35 @@ def screenshot(env, name):
     return path
 
 
-def read_window(env, prefix, title):
+def read_window(env, prefix, *arguments):
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([WINE, str(helper), title], capture_output=True, text=True,
+    result = subprocess.run([WINE, str(helper), *arguments], capture_output=True, text=True,
                             env=env.wine_env(prefix), timeout=60)
     return result.stdout
+
+
+def list_entries(env, prefix):
+    """(ticked, text) of every entry of the main window's list."""
+    entries = []
+    for line in read_window(env, prefix, "--list-entries", MAIN_TITLE).splitlines():
+        found = re.match(r"^SysListView32 item: \[(x| )\] (.*)$", line)
+        if found:
+            entries.append((found[1] == "x", found[2]))
+    return entries
+
+
+def check_listed(expectation, entries):
+    """Each expected entry is shown, ticked or not as expected, after the one before it."""
+    problems, at = [], 0
+    for ticked, text in expectation.listed:
+        found = next((i for i in range(at, len(entries)) if text in entries[i][1]), None)
+        if found is None:
+            problems.append(f"the list does not show {text!r} (in order); it shows {entries}")
+        elif entries[found][0] != ticked:
+            problems.append(f"the list shows {text!r} {'un' if ticked else ''}ticked")
+        else:
+            at = found + 1
+    return problems
 
 
 def read_message(env, prefix):
@@ -642,6 +768,7 @@ class RunResult:
     seconds: float
     exit_code: int
     bars: dict  # the progress bar before the run, during it and when the message showed
+    listed: list  # the list's entries before the run, where the case reads them
 
 
 def run_installer(env, name, prefix, setup_info, during_shot):
@@ -649,6 +776,7 @@ def run_installer(env, name, prefix, setup_info, during_shot):
                  setup_info.environment) as session:
         screenshot(env, f"{name}-1-window")
         bars = {"before": progress_bar(env, prefix)}
+        listed = list_entries(env, prefix) if setup_info.expectation.listed else []
         start = time.monotonic()
         session.press_install()
         if during_shot:
@@ -660,7 +788,7 @@ def run_installer(env, name, prefix, setup_info, during_shot):
         seconds = session.box_seen_at - start
         bars["message"] = progress_bar(env, prefix)
         session.answer(box, "Return")
-        return RunResult(message, seconds, session.exit_code(), bars)
+        return RunResult(message, seconds, session.exit_code(), bars, listed)
 
 
 # --- Checking the outcome ------------------------------------------------------------------
@@ -683,9 +811,13 @@ class Checker:
         allowed = [f"{folder}/{sub}" for folder in self.expectation.updated
                    for sub in ("scenery", "texture")]
         allowed += [f"{folder}/scenery" for folder in self.expectation.prepared_only]
+        allowed += [f"{copy}/{sub}" for copy in self.expectation.virtual_copies.values()
+                    for sub in ("scenery", "texture")]
         self.check_nothing_else_changed(allowed)
         for folder in self.expectation.updated:
             self.check_updated(folder)
+        for folder, copy in self.expectation.virtual_copies.items():
+            self.check_simulator_view(folder, copy)
         for folder in self.expectation.prepared_only:
             self.check_prepared_only(folder)
         return self.problems
@@ -763,6 +895,26 @@ class Checker:
         expected = {f"{folder}/scenery", f"{folder}/texture"}
         if sub_folders != expected:
             self.problem(f"{folder}: sub-folders {sorted(sub_folders - expected)} appeared")
+
+    def check_simulator_view(self, folder, copy):
+        """What the simulator sees of the folder, its copy's file of a name where there is one,
+        else the real file: every file of the archive as the archive has it, no obsolete file."""
+        for sub in ("scenery", "texture"):
+            seen = {name.lower(): f"{folder}/{sub}/{name}"
+                    for name in self.files_in(self.after, f"{folder}/{sub}")}
+            seen.update({name.lower(): f"{copy}/{sub}/{name}"
+                         for name in self.files_in(self.after, f"{copy}/{sub}")})
+            for entry in self.payload:
+                if not entry.name.startswith(sub + "/"):
+                    continue
+                path = seen.get(entry.name[len(sub) + 1:].lower())
+                if path is None:
+                    self.problem(f"the simulator does not see {folder}/{entry.name}")
+                elif zlib.crc32((self.prefix / path).read_bytes()) != entry.crc:
+                    self.problem(f"the simulator sees {path}, not the archive's {entry.name}")
+            for name, path in seen.items():
+                if sub == "scenery" and name in self.obsolete:
+                    self.problem(f"the simulator still sees the obsolete file {path}")
 
     def check_folder(self, folder):
         """The problems of one folder that should be completely updated."""
@@ -845,6 +997,7 @@ def run_case(env, name):
     if setup_info.expectation.exit_code is not None:
         expect_code(problems, "the run", result.exit_code, setup_info.expectation.exit_code)
     problems += check_progress(env, setup_info.expectation, result.bars)
+    problems += check_listed(setup_info.expectation, result.listed)
     problems += Checker(env, prefix, before, after, setup_info.expectation).run()
     timing = f"{name}: {result.seconds:.2f} s from Enter to the message box"
     print(f"timing: {timing}")
@@ -1153,8 +1306,9 @@ def trace_wineserver(env, prefix, output):
 
 def fault_power_cut_order(env, name, case_root, prefix):
     """One folder's update with Wine's server and the installer traced: every other file of the
-    archive is on the disk (fsync) before the marker gets its name, and so is the marker, so
-    that a power cut leaves the old marker or the complete new version."""
+    archive is on the disk (fsync) before the marker gets its name, and so is the marker, and
+    both sub-folders are flushed after their last new name and before the marker's, so that a
+    power cut leaves the old marker or the complete new version."""
     if run_quiet(["strace", "-o", "/dev/null", "true"]) != 0:
         raise Skipped("strace cannot trace processes here (missing, or ptrace not permitted)")
     setup_info = case_one_folder(env, prefix)
@@ -1180,11 +1334,22 @@ def fault_power_cut_order(env, name, case_root, prefix):
     if not moves or not moves[-1].flushed:
         return problems + ["the marker was not on the disk before it got its name, or never "
                            "got it"]
-    durable = {p.target.lower() for p in placed if p.flushed and p.time < moves[-1].time}
+    named = moves[-1].time
+    durable = {p.target.lower() for p in placed if p.flushed and p.time < named}
     for entry in package_entries(env):
         path = flush_trace.real(folder / entry.name).lower()
         if not entry.name.endswith("/") and path != marker and path not in durable:
             problems.append(f"{entry.name} was not on the disk before the marker got its name")
+    # Without a journal (FAT32, exFAT) a folder's new names reach the disk with the folder.
+    flushed = flush_trace.flushes(traces.iterdir())
+    for sub in ("scenery", "texture"):
+        path = flush_trace.real(folder / sub).lower()
+        last = max((p.time for p in placed if p.time < named
+                    and os.path.dirname(p.target).lower() == path), default=None)
+        if last is None or not any(last < when < named and flushed_path.lower() == path
+                                   for when, flushed_path in flushed):
+            problems.append(f"{sub}\\ was not flushed after its last new name and before the "
+                            f"marker got its name")
     return problems
 
 

@@ -1,6 +1,9 @@
 // e2e_window_text --can-create-window: exits with 0 when this Wine session can make a window on
 // its display, which the end-to-end test checks before it starts the installer.
 //
+// e2e_window_text --list-entries TITLE: prints the entries of the window's list views, one
+// "class item: [x] text" line each ("[ ]" for an entry that is not ticked).
+//
 // e2e_window_text TITLE: prints the texts of the top-level window with that exact title and of
 // its child controls, one "class: text" line each (line breaks shown as "\n"), with
 // "class [hidden]: text" for a control that is not visible; a progress bar's text is its
@@ -64,8 +67,49 @@ void printLine(HWND window) {
               IsWindowVisible(window) ? "" : " [hidden]", shown.c_str());
 }
 
+// The entries of a list view of another process: the LVITEMW and the text buffer that each
+// message names must lie in that process, so they are made there.
+void printListEntries(HWND list) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return;
+  constexpr int kChars = 1024;
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr,
+                                                   sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; remote && i < count; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = i;
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    item.cchTextMax = kChars;
+    std::wstring text(kChars, L'\0');
+    if (!WriteProcessMemory(process, remote, &item, sizeof item, nullptr) ||
+        !SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
+        !ReadProcessMemory(process, remote, &item, sizeof item, nullptr) ||
+        !ReadProcessMemory(process, remote + sizeof(LVITEMW), text.data(),
+                           kChars * sizeof(wchar_t), nullptr))
+      break;
+    text.resize(text.find(L'\0'));
+    const bool ticked = (item.state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    std::printf("%s item: [%s] %s\n", utf8(className(list)).c_str(), ticked ? "x" : " ",
+                utf8(text).c_str());
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+}
+
 BOOL CALLBACK printChild(HWND child, LPARAM) {
   printLine(child);
+  return TRUE;
+}
+
+BOOL CALLBACK printListViewEntries(HWND child, LPARAM) {
+  if (className(child) == WC_LISTVIEWW) printListEntries(child);
   return TRUE;
 }
 
@@ -77,17 +121,24 @@ int wmain(int argc, wchar_t** argv) {
                                         nullptr, nullptr, nullptr);
     return window && DestroyWindow(window) ? 0 : 1;
   }
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: e2e_window_text TITLE | --can-create-window\n");
+  const bool listEntries = argc == 3 && std::wstring(argv[1]) == L"--list-entries";
+  if (argc != 2 && !listEntries) {
+    std::fprintf(stderr,
+                 "usage: e2e_window_text [--list-entries] TITLE | --can-create-window\n");
     return 2;
   }
-  const HWND window = FindWindowW(nullptr, argv[1]);
+  const wchar_t* title = argv[argc - 1];
+  const HWND window = FindWindowW(nullptr, title);
   if (!window) {
-    std::fprintf(stderr, "e2e_window_text: no window titled %s\n", utf8(argv[1]).c_str());
+    std::fprintf(stderr, "e2e_window_text: no window titled %s\n", utf8(title).c_str());
     return 1;
   }
-  printLine(window);
-  EnumChildWindows(window, printChild, 0);
+  if (listEntries) {
+    EnumChildWindows(window, printListViewEntries, 0);
+  } else {
+    printLine(window);
+    EnumChildWindows(window, printChild, 0);
+  }
   std::fflush(stdout);
   return 0;
 }

@@ -19,12 +19,14 @@ bool contains(const std::set<std::string>& paths, const std::string& path) {
 
 }  // namespace
 
-std::string FakeWriteAccess::volumeOf(const std::string& path) { return path.substr(0, 3); }
-
-std::optional<VolumeSpace> FakeWriteAccess::space(const std::string& volume) {
+std::optional<VolumeSpace> FakeWriteAccess::space(const std::string& folder) {
+  const std::string volume = folder.substr(0, 3);
   const auto found = spaces.find(volume);
-  if (found != spaces.end()) return found->second;
-  return VolumeSpace{uint64_t{1} << 40, 4096};
+  VolumeSpace space =
+      found != spaces.end() ? found->second : VolumeSpace{uint64_t{1} << 40, 4096, std::nullopt};
+  if (const auto serial = serials.find(volume); serial != serials.end())
+    space.serial = serial->second;
+  return space;
 }
 
 Access FakeWriteAccess::canChange(const std::string& file, bool replaceOrDelete) {

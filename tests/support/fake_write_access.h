@@ -13,15 +13,15 @@ namespace tarvik::testing {
 
 class FakeWriteAccess : public WriteAccess {
  public:
-  std::string volumeOf(const std::string& path) override;
-  std::optional<VolumeSpace> space(const std::string& volume) override;
+  std::optional<VolumeSpace> space(const std::string& folder) override;
   Access canChange(const std::string& file, bool replaceOrDelete) override;
   Access canCreateIn(const std::string& folder) override;
   std::vector<std::string> programsUsing(const std::vector<std::string>& files) override;
   bool restartAsAdministrator() override;
 
-  // The volume of a path is its first three characters ("C:\").
+  // The volume of a path is named by its first three characters ("C:\").
   std::map<std::string, VolumeSpace> spaces;  // by volume; a volume not named has plenty
+  std::map<std::string, uint32_t> serials;    // by volume; a volume not named has none
   std::set<std::string> heldFiles;            // held open without sharing by another program
   std::set<std::string> deniedPaths;          // files and folders this process may not change
   std::vector<std::string> holders;           // the programs named for held files

@@ -63,3 +63,10 @@ def placements(trace_files):
         elif name.startswith("rename"):
             place(when, quoted[0], quoted[1])
     return placed
+
+
+def flushes(trace_files):
+    """Every flush (fsync) of a file or folder, as (time it returned, path), in order."""
+    return [(when, real(DESCRIPTOR.match(arguments)[2]))
+            for when, name, arguments, _ in calls(trace_files)
+            if name in ("fsync", "fdatasync") and DESCRIPTOR.match(arguments)]

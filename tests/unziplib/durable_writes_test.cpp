@@ -1,7 +1,7 @@
 // An update as the installer makes it, on a disk in memory (memory_disk.h): every member but the
 // marker, then the marker alone, over an old one. Each file must be on the disk whole before it
-// is moved into place, whether a worker or the calling thread wrote it, and the marker's move
-// must be the last step.
+// is moved into place, whether a worker or the calling thread wrote it, every folder's entries
+// before the marker's move, and the marker's move must be the last move.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 namespace tarvik::testing {
 namespace {
 
-TEST(DurableWrites, EveryFileIsOnTheDiskBeforeItsMoveAndTheMarkerMovesLast) {
+TEST(DurableWrites, FilesAndThenTheirFoldersAreOnTheDiskBeforeTheMarkerMovesLast) {
   ZipBuilder zip;
   for (int i = 0; i < 24; ++i)
     zip.file((i % 2 ? "scenery/s" : "texture/t") + std::to_string(i), sampleText(30000, i));
@@ -28,21 +28,38 @@ TEST(DurableWrites, EveryFileIsOnTheDiskBeforeItsMoveAndTheMarkerMovesLast) {
     ASSERT_EQ(call.run(), TARVIK_UNZIP_OK) << call.lastLine();
   }
 
-  std::map<int, std::size_t> flushed;  // file number -> its size when flushed
+  // Each file whole on the disk before its move; each folder's entries on the disk after its
+  // last move and before the marker's, and again before the call that moved the marker returns.
+  std::map<int, std::size_t> flushed;        // file number -> its size when flushed
+  std::map<std::string, int> movesUnflushed;  // folder -> moves into it since its last flush
+  const auto expectFoldersFlushed = [&](const std::string& when) {
+    for (const auto& [folder, moves] : movesUnflushed)
+      EXPECT_EQ(moves, 0) << folder << " was not flushed after its last move, " << when;
+  };
   int moves = 0;
+  std::string lastMove;
   for (const DiskStep& step : disk.steps) {
-    if (step.flush) {
-      flushed[step.file] = step.size;
-      continue;
+    switch (step.kind) {
+      case DiskStep::kFileFlush:
+        flushed[step.file] = step.size;
+        break;
+      case DiskStep::kFolderFlush:
+        movesUnflushed[step.path] = 0;
+        break;
+      case DiskStep::kMove:
+        ++moves;
+        EXPECT_EQ(flushed.contains(step.file) ? flushed[step.file] : 0, step.size)
+            << step.path << " was moved into place before all of it was on the disk";
+        if (step.path == "out/scenery/qiro.bgl") expectFoldersFlushed("before the marker's move");
+        ++movesUnflushed[step.path.substr(0, step.path.rfind('/'))];
+        lastMove = step.path;
+        break;
     }
-    ++moves;
-    EXPECT_EQ(flushed.contains(step.file) ? flushed[step.file] : 0, step.size)
-        << step.path << " was moved into place before all of it was on the disk";
   }
   EXPECT_EQ(moves, 26);
-  ASSERT_FALSE(disk.steps.empty());
-  EXPECT_FALSE(disk.steps.back().flush);
-  EXPECT_EQ(disk.steps.back().path, "out/scenery/qiro.bgl");
+  EXPECT_EQ(lastMove, "out/scenery/qiro.bgl");
+  EXPECT_EQ(movesUnflushed.size(), 2u);
+  expectFoldersFlushed("when the call returned");
 }
 
 }  // namespace

@@ -24,9 +24,9 @@ namespace {
 testing::MemoryDisk& disk = testing::memoryDisk();
 std::unique_lock<std::mutex> locked() { return std::unique_lock(disk.mutex); }
 
-void record(bool flush, intptr_t file, const std::string& path = {}) {
+void record(testing::DiskStep::Kind kind, intptr_t file, const std::string& path = {}) {
   const int number = static_cast<int>(file);
-  disk.steps.push_back({flush, number, path, disk.contents[number].size()});
+  disk.steps.push_back({kind, number, path, disk.contents[number].size()});
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ void OutputFile::setModifiedTime(const LocalTime&) {}
 
 void OutputFile::flush() {
   const auto lock = locked();
-  record(true, handle_);
+  record(testing::DiskStep::kFileFlush, handle_);
 }
 
 void OutputFile::close() {}
@@ -90,7 +90,13 @@ void replaceFile(const std::string& from, const std::string& to) {
   const auto lock = locked();
   disk.names[to] = disk.names.at(from);
   disk.names.erase(from);
-  record(false, disk.names[to], to);
+  record(testing::DiskStep::kMove, disk.names[to], to);
+}
+
+void flushFolder(const std::string& path) {
+  const auto lock = locked();
+  if (!disk.folders.contains(path)) throw SystemFailure("cannot write " + path, "missing", false);
+  disk.steps.push_back({testing::DiskStep::kFolderFlush, -1, path, 0});
 }
 
 void removeFileQuietly(const std::string& path) noexcept {
