@@ -30,6 +30,7 @@ struct PeDataDirectory {
 };
 
 namespace pe_directory {
+inline constexpr size_t kExports = 0;
 inline constexpr size_t kResources = 2;
 // A file position, not an address: the Authenticode signature behind everything else.
 inline constexpr size_t kCertificates = 4;
@@ -43,6 +44,11 @@ class PeImage {
 
   std::string_view bytes() const { return bytes_; }
   bool is64Bit() const { return is64Bit_; }
+  // The processor the file is made for (the file header's machine field).
+  uint16_t machine() const { return machine_; }
+  // A 32-bit x86 file (PE32, Intel 386): the kind that every Windows runs, 32-bit and 64-bit.
+  bool isPe32X86() const { return !is64Bit_ && machine_ == kMachineI386; }
+  static constexpr uint16_t kMachineI386 = 0x014C;
   // The checksum stored in the optional header, and the one computed over the bytes as the
   // linker computes it (16-bit sums with carries folded in, the checksum field taken as 0, plus
   // the length). A linker may leave the stored one 0.
@@ -61,6 +67,9 @@ class PeImage {
   // The file bytes that hold length bytes at the address; throws PeFormatError when they do not
   // all lie in one section's raw data.
   std::string_view at(uint32_t address, uint32_t length) const;
+  // The NUL-terminated text at the address (a name in an import or export table), at most
+  // `limit` bytes; throws PeFormatError when it runs on or out of its section.
+  std::string textAt(uint32_t address, size_t limit = 260) const;
 
  private:
   void readHeaders();
@@ -68,6 +77,7 @@ class PeImage {
 
   std::string bytes_;
   bool is64Bit_ = false;
+  uint16_t machine_ = 0;
   uint32_t checksum_ = 0;
   size_t checksumPosition_ = 0;
   size_t directoryTablePosition_ = 0;

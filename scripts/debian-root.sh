@@ -16,8 +16,14 @@ if [[ -f $root/.complete ]]; then
   exit 0
 fi
 start=$SECONDS
-# A root left half-made by an interrupted run is made again. Nothing is ever mounted into the
-# folder outside a namespace of scripts/in-root, so removing it removes only its own files.
+# A root left half-made by an interrupted run is made again. Nothing stays mounted into the
+# folder outside a namespace of scripts/in-root; should something be (an interrupted debootstrap
+# mounts /proc), the root is left alone, since removing it would reach into the mount.
+if awk -v root="$root/" 'index($2, root) == 1 { found = 1 } END { exit !found }' /proc/self/mounts
+then
+  echo "debian-root: something is mounted below $root; unmount it first" >&2
+  exit 1
+fi
 rm -rf "$root"
 mkdir -p "$(dirname "$root")"
 echo "debian-root: bootstrapping bookworm into $root"

@@ -262,16 +262,19 @@ TEST_F(InstallerPackage, TheProgramsResourcesAreChecked) {
   EXPECT_THAT(check(options).problems, ElementsAre());
 }
 
+const std::vector<std::string> kPlainExports = {"UzpVersion2", "Wiz_SingleEntryUnzip"};
+
 // Windows maps its KnownDLLs from the system folder whatever lies beside the program; any other
 // DLL that the program or its library imports, a file put beside them could stand in for.
 TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAreFound) {
   folder_.write("bin/tarvik_installer.exe",
-                testing::buildProgram(testing::installerResources(), true,
+                testing::buildProgram(testing::installerResources(), false,
                                       {"KERNEL32.dll", "COMCTL32.dll", "RstrtMgr.DLL"}));
   buildPackage(program_, archive_, package_);
   PackageCheckOptions options;
   options.library = folder_.write(
-      "dist/tarvik_unzip.dll", testing::buildProgram({}, true, {"msvcrt.dll", "comctl32.dll"}));
+      "dist/tarvik_unzip.dll",
+      testing::buildProgram({}, false, {"msvcrt.dll", "comctl32.dll"}, kPlainExports));
   EXPECT_THAT(check(options).problems,
               ElementsAre(StartsWith("the program: it imports RstrtMgr.DLL, which Windows looks "
                                      "for in the program's own folder first"),
@@ -280,6 +283,35 @@ TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAr
   folder_.write("dist/tarvik_unzip.dll", "not a program");
   EXPECT_THAT(check(options).problems,
               Contains(StartsWith("the unzip library is not a Windows library")));
+}
+
+// 32-bit Windows starts only PE32 programs for Intel 386, and the installer finds the library's
+// entry points by their plain names, which a 32-bit linker decorates unless told otherwise.
+TEST_F(InstallerPackage, BothFilesAre32BitX86AndTheLibraryExportsThePlainNames) {
+  buildPackage(program_, archive_, package_);
+  PackageCheckOptions options;
+  const auto library = [&](bool pe32Plus, const std::vector<std::string>& exports) {
+    options.library = folder_.write("dist/tarvik_unzip.dll",
+                                    testing::buildProgram({}, pe32Plus, {"KERNEL32.dll"}, exports));
+    return check(options).problems;
+  };
+  EXPECT_THAT(library(false, kPlainExports), ElementsAre());
+  EXPECT_THAT(library(false, {"_Wiz_SingleEntryUnzip@24", "UzpVersion2@4"}),
+              ElementsAre("the unzip library: it exports Wiz_SingleEntryUnzip only decorated, as "
+                          "_Wiz_SingleEntryUnzip@24: the installer looks it up by its plain name",
+                          HasSubstr("UzpVersion2 only decorated, as UzpVersion2@4")));
+  EXPECT_THAT(library(false, {"UzpVersion2", "Wiz_SingleEntryUnzipA"}),
+              ElementsAre("the unzip library: it does not export Wiz_SingleEntryUnzip, which the "
+                          "installer looks up"));
+  EXPECT_THAT(library(true, kPlainExports),
+              ElementsAre("the unzip library: it is a PE32+ file for machine 0x8664, not a 32-bit "
+                          "x86 one (PE32, Intel 386) that every Windows runs"));
+
+  folder_.write("bin/tarvik_installer.exe",
+                testing::buildProgram(testing::installerResources(), true));
+  buildPackage(program_, archive_, package_);
+  EXPECT_THAT(library(false, kPlainExports),
+              ElementsAre(StartsWith("the program: it is a PE32+ file for machine 0x8664")));
 }
 
 // What signing does to a package: pads it to a multiple of 8 bytes, appends the signature,

@@ -132,7 +132,8 @@ std::string buildResourceSection(const std::vector<PeResource>& resources) {
 }  // namespace
 
 std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus,
-                         const std::vector<std::string>& imports) {
+                         const std::vector<std::string>& imports,
+                         const std::vector<std::string>& exports) {
   std::string section = buildResourceSection(resources);
   // The import table behind the resources: one descriptor per DLL and an empty one, then names.
   padTo(section, 4);
@@ -147,6 +148,21 @@ std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus
     names += name + '\0';
   }
   section += std::string(20, '\0') + names;
+  // The export table: its directory, the names' addresses, then the names (no functions).
+  padTo(section, 4);
+  const uint32_t exportTable = kResourceAddress + static_cast<uint32_t>(section.size());
+  std::string directory(24, '\0');
+  putU32(directory, static_cast<uint32_t>(exports.size()));
+  putU32(directory, 0);
+  putU32(directory, exportTable + 40);
+  putU32(directory, 0);
+  std::string exportNames;
+  for (const std::string& name : exports) {
+    putU32(directory, exportTable + 40 + 4 * static_cast<uint32_t>(exports.size()) +
+                          static_cast<uint32_t>(exportNames.size()));
+    exportNames += name + '\0';
+  }
+  section += directory + exportNames;
   const uint32_t rawSize = (static_cast<uint32_t>(section.size()) + 0x1FF) & ~0x1FFu;
   const uint16_t optionalSize = pe32Plus ? 240 : 224;
 
@@ -175,6 +191,10 @@ std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus
   put32At(64, 0);                           // checksum, set below
   const size_t directories = pe32Plus ? 108 : 92;
   put32At(directories, 16);
+  if (!exports.empty()) {
+    put32At(directories + 4, exportTable);
+    put32At(directories + 4 + 4, 40);
+  }
   if (!imports.empty()) {
     put32At(directories + 4 + 8 * 1, importTable);
     put32At(directories + 4 + 8 * 1 + 4, importTableSize);
