@@ -17,8 +17,10 @@
                                  how long the update took
 
 Options: --windows-build DIR (the program, the library and e2e_window_text.exe), --native-build
-DIR (the package tools), --work DIR (default WINDOWS_BUILD/e2e), --keep (keep case prefixes),
---use-display (run on $DISPLAY instead of a private Xvfb display).
+DIR (the package tools), --arch win64|win32 (the prefixes' Windows, 64-bit by default, where the
+32-bit installer runs through WoW64), --work DIR (default WINDOWS_BUILD/e2e, or e2e-win32),
+--keep (keep case prefixes), --use-display (run on $DISPLAY instead of a private Xvfb display).
+Wine runs inside the project's Debian root (scripts/in-root).
 Screenshots go to screenshots/end_to_end/ at the repository's top.
 
 The prefix, as enriched, lists in this order: FS2000 Tarvik (2.0, ticked), Tarvik V21 (2.1),
@@ -42,8 +44,11 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests/support"))
 import flush_trace  # noqa: E402
-WINE = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/lib/wine/wineserver"
+# Wine runs inside the project's Debian root (scripts/in-root), the prefixes and the X display
+# shared with the host at the same paths.
+IN_ROOT = str(REPO / "scripts/in-root")
+WINE = [IN_ROOT, "wine"]
+WINESERVER = [IN_ROOT, "wineserver"]
 MAIN_TITLE = "Tarvik V2   official update 2"
 MESSAGE_TITLE = "tarvik_installer"
 SUCCESS = "Update installed successfully"
@@ -83,12 +88,15 @@ class Environment:
     def __init__(self, args):
         self.windows_build = Path(args.windows_build).resolve()
         self.native_build = Path(args.native_build).resolve()
-        self.work = Path(args.work or self.windows_build / "e2e").resolve()
+        self.arch = args.arch
+        default_work = "e2e" if self.arch == "win64" else f"e2e-{self.arch}"
+        self.work = Path(args.work or self.windows_build / default_work).resolve()
         self.keep = args.keep
         self.use_display = args.use_display
         self.dist = self.work / "dist"
         self.base = self.work / "base-prefix"
-        self.shots = REPO / "screenshots" / "end_to_end"
+        self.shots = REPO / "screenshots" / ("end_to_end" if self.arch == "win64"
+                                             else f"end_to_end-{self.arch}")
         self.xvfb = None
 
     def wine_env(self, prefix):
@@ -132,8 +140,8 @@ def run_checked(command, **kwargs):
 
 def stop_wineserver(env, prefix):
     """Ends every Wine process of the prefix and its wineserver, which writes the registry."""
-    run_quiet([WINESERVER, "-k"], env=env.wine_env(prefix))
-    run_quiet([WINESERVER, "-w"], env=env.wine_env(prefix), timeout=60)
+    run_quiet([*WINESERVER, "-k"], env=env.wine_env(prefix))
+    run_quiet([*WINESERVER, "-w"], env=env.wine_env(prefix), timeout=60)
 
 
 # --- Setup ---------------------------------------------------------------------------------
@@ -150,6 +158,7 @@ def setup(env):
     start = time.monotonic()
     package_env = dict(os.environ, TARVIK_NO_BUILD="1", TARVIK_DIST=str(env.dist),
                        TARVIK_NATIVE_BUILD=str(env.native_build),
+                       TARVIK_PACKAGE_WORK=str(env.work / "package"),
                        TARVIK_WINDOWS_BUILD=str(env.windows_build))
     print(run_checked(["bash", str(REPO / "scripts/package.sh")], env=package_env, cwd=REPO))
     entries = package_entries(env)
@@ -166,8 +175,9 @@ def make_base_prefix(env, prefix):
         stop_wineserver(env, prefix)
         shutil.rmtree(prefix)
     prefix_env = env.wine_env(prefix)
+    arch = ["--win32"] if env.arch == "win32" else []
     print(run_checked(["bash", str(REPO / "scripts/make-demo-prefix.sh"), str(prefix),
-                       "--obsolete-files", "--read-only"], env=prefix_env, cwd=REPO))
+                       "--obsolete-files", "--read-only", *arch], env=prefix_env, cwd=REPO))
     print(run_checked(["bash", str(REPO / "tests/end_to_end/enrich-prefix.sh"), str(prefix)],
                       env=prefix_env, cwd=REPO))
     stop_wineserver(env, prefix)
@@ -330,6 +340,7 @@ def case_signed(env, prefix):
     env.dist = env.work / "dist-signed"
     secrets.update(TARVIK_NO_BUILD="1", TARVIK_DIST=str(env.dist),
                    TARVIK_NATIVE_BUILD=str(env.native_build),
+                   TARVIK_PACKAGE_WORK=str(env.work / "package"),
                    TARVIK_WINDOWS_BUILD=str(env.windows_build))
     output = run_checked(["bash", str(REPO / "scripts/package.sh"),
                           "--sign-pkcs12", str(signing / "signer.p12")], env=secrets, cwd=REPO)
@@ -628,7 +639,7 @@ def screenshot(env, name):
 
 def read_window(env, prefix, *arguments):
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([WINE, str(helper), *arguments], capture_output=True, text=True,
+    result = subprocess.run([*WINE, str(helper), *arguments], capture_output=True, text=True,
                             env=env.wine_env(prefix), timeout=60)
     return result.stdout
 
@@ -688,9 +699,9 @@ def start_desktop(env, prefix):
     """Starts the prefix's Wine desktop, kept for a minute after its last program ends. Under
     load, Wine's desktop process now and then fails to load its display driver as it starts;
     every window of that Wine session then fails. Such a start is ended and made again."""
-    probe = [WINE, str(env.windows_build / "bin/e2e_window_text.exe"), "--can-create-window"]
+    probe = [*WINE, str(env.windows_build / "bin/e2e_window_text.exe"), "--can-create-window"]
     for _ in range(3):
-        run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
+        run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
         if run_quiet(probe, env=env.wine_env(prefix), timeout=60) == 0:
             return
         print("note: Wine's desktop started without its display driver; starting it again")
@@ -701,12 +712,15 @@ def start_desktop(env, prefix):
 class Session:
     """One start of the installer in a case's prefix, driven by keys as a user would."""
 
-    def __init__(self, env, name, prefix, exe, start_folder, environment=None, wrapper=()):
+    def __init__(self, env, name, prefix, exe, start_folder, environment=None, launcher=None):
+        """launcher: the command that starts Wine's loader in the root (default scripts/in-root,
+        a namespace of its own)."""
         self.env, self.name, self.prefix = env, name, prefix
         start_desktop(env, prefix)
         self.log = prefix.parent / "wine-output.txt"
         with open(self.log, "ab") as log:
-            self.process = subprocess.Popen([*wrapper, WINE, exe], cwd=prefix / start_folder,
+            self.process = subprocess.Popen([*(launcher or [IN_ROOT]), "wine", exe],
+                                            cwd=prefix / start_folder,
                                             env=env.wine_env(prefix) | (environment or {}),
                                             stdout=log, stderr=subprocess.STDOUT,
                                             stdin=subprocess.DEVNULL)
@@ -1082,7 +1096,7 @@ def fault_file_in_use(env, name, case_root, prefix):
     exe, start = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
     held = windows_path(FS2002_TARVIK + "/scenery/qiro.bgl")
     release = case_root / RELEASE
-    holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_file.exe"), held,
+    holder = subprocess.Popen([*WINE, str(env.windows_build / "bin/e2e_hold_file.exe"), held,
                                as_windows(release)], env=env.wine_env(prefix),
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     problems = []
@@ -1192,7 +1206,7 @@ def fault_no_display(env, name, case_root, prefix):
     environment = env.wine_env(prefix)
     del environment["DISPLAY"]
     try:
-        code = subprocess.run([WINE, str(exe)], cwd=exe.parent, env=environment, timeout=60,
+        code = subprocess.run([*WINE, str(exe)], cwd=exe.parent, env=environment, timeout=60,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
     except subprocess.TimeoutExpired:
         return ["the installer was still running 60 s after it started without a display"]
@@ -1281,9 +1295,17 @@ def fault_planted_dlls(env, name, case_root, prefix):
                               Expectation([], updated=TICKED)).run()
 
 
+def in_namespace_of(pid, folder="/"):
+    """The command that runs a program in the mount namespace and root of a process of the Debian
+    root, in the folder given: there the paths of the descriptors it shares with the process read
+    as the process sees them."""
+    return ["nsenter", f"--target={pid}", "--mount", "--root", f"--wd={folder}"]
+
+
 def trace_wineserver(env, prefix, output):
-    """Starts the prefix's Wine server and attaches strace to it; returns the tracer."""
-    run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
+    """Starts the prefix's Wine server and attaches strace to it; returns the tracer and the
+    server's process id."""
+    run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
     wanted = b"\0WINEPREFIX=" + str(prefix).encode() + b"\0"
 
     def serves_prefix(process):
@@ -1295,13 +1317,14 @@ def trace_wineserver(env, prefix, output):
     pids = [int(p.name) for p in Path("/proc").glob("[0-9]*") if serves_prefix(p)]
     if len(pids) != 1:
         raise Failure(f"{len(pids)} Wine servers run for {prefix}")
-    tracer = subprocess.Popen([*flush_trace.STRACE, "-p", str(pids[0]), "-o", str(output)])
+    tracer = subprocess.Popen([*in_namespace_of(pids[0]), *flush_trace.STRACE, "-p",
+                               str(pids[0]), "-o", str(output)])
     status = Path(f"/proc/{pids[0]}/status")
     while "TracerPid:\t0\n" in status.read_text() and tracer.poll() is None:
         time.sleep(0.05)
     if tracer.poll() is not None:
         raise Skipped("strace cannot attach to a running process here (ptrace_scope)")
-    return tracer
+    return tracer, pids[0]
 
 
 def fault_power_cut_order(env, name, case_root, prefix):
@@ -1309,16 +1332,19 @@ def fault_power_cut_order(env, name, case_root, prefix):
     archive is on the disk (fsync) before the marker gets its name, and so is the marker, and
     both sub-folders are flushed after their last new name and before the marker's, so that a
     power cut leaves the old marker or the complete new version."""
-    if run_quiet(["strace", "-o", "/dev/null", "true"]) != 0:
+    if run_quiet([IN_ROOT, "strace", "-o", "/dev/null", "true"]) != 0:
         raise Skipped("strace cannot trace processes here (missing, or ptrace not permitted)")
     setup_info = case_one_folder(env, prefix)
     traces = case_root / "trace"
     traces.mkdir()
-    server = trace_wineserver(env, prefix, traces / "server")
+    server, server_pid = trace_wineserver(env, prefix, traces / "server")
+    # The installer runs in the server's namespace, so that both traces name files alike.
+    start = prefix / setup_info.start_folder
     problems = []
     try:
         with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
-                     wrapper=[*flush_trace.STRACE, "-o", str(traces / "installer")]) as session:
+                     launcher=[*in_namespace_of(server_pid, start), *flush_trace.STRACE, "-o",
+                               str(traces / "installer")]) as session:
             session.press_install()
             box, message = session.wait_box("3-message")
             expect_texts(problems, "the final message", message, [SUCCESS])
@@ -1390,7 +1416,7 @@ def run_fault(env, name):
 def run_has_started(env, prefix):
     """True once the install button is hidden: the run has begun."""
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([WINE, str(helper), MAIN_TITLE], capture_output=True, text=True,
+    result = subprocess.run([*WINE, str(helper), MAIN_TITLE], capture_output=True, text=True,
                             env=env.wine_env(prefix), timeout=60)
     return "Button [hidden]: Install update now" in result.stdout
 
@@ -1405,7 +1431,7 @@ def demo(env, prefix, dist):
         env.ensure_display()
     print(f"demo: starting {exe} on display {os.environ['DISPLAY']}"
           f"{'' if user_display else ' (a virtual one)'}")
-    process = subprocess.Popen([WINE, str(exe)], cwd=exe.parent, env=env.wine_env(prefix),
+    process = subprocess.Popen([*WINE, str(exe)], cwd=exe.parent, env=env.wine_env(prefix),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                stdin=subprocess.DEVNULL)
     try:
@@ -1484,6 +1510,9 @@ def main():
     parser.add_argument("--work")
     parser.add_argument("--prefix", help="the demo's Wine prefix")
     parser.add_argument("--dist", default=str(REPO / "dist"), help="the demo's package folder")
+    parser.add_argument("--arch", choices=["win64", "win32"], default="win64",
+                        help="the Windows of the case prefixes: 64-bit (the installer runs "
+                        "through WoW64) or 32-bit")
     parser.add_argument("--keep", action="store_true", help="keep the case prefixes")
     parser.add_argument("--use-display", action="store_true",
                         help="run on $DISPLAY instead of a private Xvfb display")
