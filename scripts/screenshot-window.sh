@@ -18,22 +18,24 @@ program=$build_dir/bin/tarvik_installer.exe
 
 if [[ ! -f $build_dir/build.ninja ]]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
 fi
 cmake --build "$build_dir" --target tarvik_installer -j2
 
 # The display comes first: Wine's desktop process starts with the first Wine program of the
 # prefix and keeps the display it found.
+ensure_debian_root >/dev/null
 ensure_display
 bash scripts/make-demo-prefix.sh "$prefix"
 ensure_wine_prefix "$prefix"
 if [[ ${WITHOUT_WINDOWS_FONTS:-0} == 1 ]]; then
-  (cd /usr/share/wine/fonts && for font in *; do rm -f "$prefix/drive_c/windows/Fonts/$font"; done)
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  (cd build/debian-root/usr/share/wine/fonts &&
+    for font in *; do rm -f "$prefix/drive_c/windows/Fonts/$font"; done)
+  root_wineserver -k 2>/dev/null || true
+  root_wineserver -w 2>/dev/null || true
 fi
 # Without a window manager Wine draws the windows' frames and captions itself.
-/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+root_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
 installer=
 cleanup() {
@@ -43,7 +45,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Wine's helper processes inherit the first program's output; keep it off the caller's pipe.
-/usr/lib/wine/wine64 "$program" >/dev/null 2>&1 &
+root_wine "$program" >/dev/null 2>&1 &
 installer=$!
 if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name "Tarvik V2" | head -1); then
   echo "screenshot-window: the installer's window did not appear" >&2

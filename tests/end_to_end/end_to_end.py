@@ -496,8 +496,6 @@ def case_full_list(env, prefix):
 # Windows shows 32-bit programs without a manifest, run without administrator rights, a copy
 # from the user's VirtualStore in place of a file below Program Files that they once wrote.
 
-FS2002_IN_PROGRAM_FILES = "drive_c/Program Files (x86)/Microsoft Games/FS2002"
-TARVIK_IN_PROGRAM_FILES = FS2002_IN_PROGRAM_FILES + "/Addon Scenery/Tarvik"
 TARVIK_B = "drive_c/Addons/TarvikB"
 
 
@@ -515,9 +513,13 @@ def relative_to_prefix(prefix, path):
     return str(path.relative_to(prefix))
 
 
-def move_fs2002_into_program_files(prefix):
-    """FS2002 where its installer puts it on 64-bit Windows, registered there."""
-    target = prefix / FS2002_IN_PROGRAM_FILES
+def move_fs2002_into_program_files(env, prefix):
+    """FS2002 where its installer puts it, registered there: the Program Files of 32-bit
+    programs, "Program Files (x86)" on 64-bit Windows and "Program Files" on 32-bit Windows.
+    Returns that folder and the Tarvik folder in it."""
+    program_files = "Program Files (x86)" if env.arch == "win64" else "Program Files"
+    fs2002 = f"drive_c/{program_files}/Microsoft Games/FS2002"
+    target = prefix / fs2002
     target.parent.mkdir(parents=True, exist_ok=True)
     shutil.move(str(prefix / "drive_c/Games/FS2002"), str(target))
     system = prefix / "system.reg"
@@ -525,8 +527,9 @@ def move_fs2002_into_program_files(prefix):
     registered = '"EXE path"="C:\\\\Games\\\\FS2002"'
     if registered not in text:
         raise Failure("the base prefix does not register FS2002 in C:\\Games\\FS2002")
-    system.write_text(text.replace(registered, '"EXE path"="C:\\\\Program Files (x86)\\\\'
-                                   'Microsoft Games\\\\FS2002"'), errors="surrogateescape")
+    system.write_text(text.replace(registered, '"EXE path"="' + windows_path(fs2002).replace(
+        "\\", "\\\\") + '"'), errors="surrogateescape")
+    return fs2002, fs2002 + "/Addon Scenery/Tarvik"
 
 
 def first_payload_texture(env):
@@ -540,26 +543,26 @@ def case_virtual_store(env, prefix):
     an obsolete file hide A's real ones. A and B are offered and ticked; afterwards the
     simulator's view of A holds every file new and no obsolete one, and both scenery.cfg files
     are as they were."""
-    move_fs2002_into_program_files(prefix)
-    config = FS2002_IN_PROGRAM_FILES + "/scenery.cfg"
+    fs2002, tarvik = move_fs2002_into_program_files(env, prefix)
+    config = fs2002 + "/scenery.cfg"
     copy = virtual_copy(prefix, config)
     copy.parent.mkdir(parents=True)
     copy.write_bytes((prefix / config).read_bytes() + b"\r\n[Area.006]\r\nTitle=Tarvik B\r\n"
                      b"Local=C:\\Addons\\TarvikB\r\nLayer=6\r\nActive=TRUE\r\n")
     shutil.copytree(prefix / FS2000_TARVIK, prefix / TARVIK_B, symlinks=True)
-    area = virtual_copy(prefix, TARVIK_IN_PROGRAM_FILES)
+    area = virtual_copy(prefix, tarvik)
     for name, content in ((first_payload_texture(env), b"old texture"),
                           ("scenery/NOORD.XCL", b"obsolete")):
         (area / name).parent.mkdir(parents=True, exist_ok=True)
         (area / name).write_bytes(content)
     place_package(env, prefix, "drive_c/Tarvik Update")
-    a_line = "Tarvik versie 2.0         " + windows_path(TARVIK_IN_PROGRAM_FILES).lower()
+    a_line = "Tarvik versie 2.0         " + windows_path(tarvik).lower()
     b_line = "Tarvik versie 2.0         " + windows_path(TARVIK_B).lower()
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], exit_code=0,
-                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, TARVIK_IN_PROGRAM_FILES,
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik,
                                           TARVIK_B],
-                                 virtual_copies={TARVIK_IN_PROGRAM_FILES:
+                                 virtual_copies={tarvik:
                                                  relative_to_prefix(prefix, area)},
                                  listed=[(True, a_line), (True, b_line)]))
 
@@ -568,21 +571,21 @@ def case_virtual_marker(env, prefix):
     """A's real marker is of version 2.1, its copy in the VirtualStore, which the simulator
     reads, of 2.0: the list shows 2.0, ticked, and the update leaves the simulator the new
     marker."""
-    move_fs2002_into_program_files(prefix)
-    marker = prefix / TARVIK_IN_PROGRAM_FILES / "scenery/qiro.bgl"
+    _, tarvik = move_fs2002_into_program_files(env, prefix)
+    marker = prefix / tarvik / "scenery/qiro.bgl"
     mode = marker.stat().st_mode
     marker.chmod(mode | 0o200)
     os.truncate(marker, 1040543)
     marker.chmod(mode)
-    copy = virtual_copy(prefix, TARVIK_IN_PROGRAM_FILES + "/scenery/qiro.bgl")
+    copy = virtual_copy(prefix, tarvik + "/scenery/qiro.bgl")
     copy.parent.mkdir(parents=True)
     copy.write_bytes(bytes(1071681))
     place_package(env, prefix, "drive_c/Tarvik Update")
-    line = "Tarvik versie 2.0         " + windows_path(TARVIK_IN_PROGRAM_FILES).lower()
+    line = "Tarvik versie 2.0         " + windows_path(tarvik).lower()
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], exit_code=0,
-                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, TARVIK_IN_PROGRAM_FILES],
-                                 virtual_copies={TARVIK_IN_PROGRAM_FILES:
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik],
+                                 virtual_copies={tarvik:
                                                  relative_to_prefix(prefix, copy.parents[1])},
                                  listed=[(True, line)]))
 
