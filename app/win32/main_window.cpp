@@ -180,6 +180,12 @@ void MainWindow::runInstallerHandler(void (Tarvik_installer_main::*handler)()) {
   runHandler(*this, [this, handler] { (installer_->*handler)(); });
 }
 
+void MainWindow::pressInstall() {
+  const HWND button = control(ControlId::Command1);
+  PostMessageW(window_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
 void MainWindow::onCommand(int id, int notification) {
   if (notification != BN_CLICKED) return;
   if (id == controlNumber(ControlId::Command1))

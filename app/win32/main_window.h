@@ -36,6 +36,9 @@ class MainWindow : public WindowControls {
   // fitted to the entries they hold by then.
   void show(int showCommand = SW_SHOWNORMAL);
 
+  // Presses Command1 once the messages before it are handled, as the user would.
+  void pressInstall();
+
   HWND handle() const { return window_; }
   HWND control(ControlId control) const;
   HWND tooltip() const { return tooltip_; }

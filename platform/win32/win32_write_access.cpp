@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <restartmanager.h>
 #include <shellapi.h>
+#include <winnetwk.h>
 
 #include <string>
 #include <vector>
@@ -97,6 +98,36 @@ class RestartManagerSession {
   bool started_ = false;
 };
 
+// The network names of mapped drives, from mpr.dll loaded from the system folder when first
+// needed; without it no network path can be had.
+class NetworkNames {
+ public:
+  // "\\\\server\\share\\a" for "M:\\a" on a drive mapped to \\\\server\\share.
+  std::optional<std::wstring> universalNameOf(const std::wstring& path) const {
+    if (!getUniversalName_) return std::nullopt;
+    std::vector<unsigned char> buffer(sizeof(UNIVERSAL_NAME_INFOW) + 1024 * sizeof(wchar_t));
+    DWORD size = static_cast<DWORD>(buffer.size());
+    const auto ask = [&] {
+      return getUniversalName_(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    };
+    DWORD result = ask();
+    if (result == ERROR_MORE_DATA) {
+      buffer.resize(size);
+      result = ask();
+    }
+    if (result != NO_ERROR) return std::nullopt;
+    const auto* name = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buffer.data());
+    if (!name->lpUniversalName || !*name->lpUniversalName) return std::nullopt;
+    return std::wstring(name->lpUniversalName);
+  }
+
+ private:
+  using GetUniversalName = DWORD(WINAPI*)(LPCWSTR, DWORD, LPVOID, LPDWORD);
+  const SystemLibrary library_{L"mpr.dll"};
+  const GetUniversalName getUniversalName_ =
+      library_.entry<GetUniversalName>("WNetGetUniversalNameW");
+};
+
 // Creates a file in the folder and deletes it again at once.
 Access createProbeIn(const std::string& folder) {
   std::string probe = folder;
@@ -134,6 +165,8 @@ std::optional<uint64_t> clusterBytesOf(HANDLE folder) {
 
 class Win32WriteAccess : public WriteAccess {
  public:
+  explicit Win32WriteAccess(HWND owner) : owner_(owner) {}
+
   std::optional<VolumeSpace> space(const std::string& folder) override {
     const std::wstring path = widen(folder);
     ULARGE_INTEGER freeForCaller{};
@@ -189,20 +222,42 @@ class Win32WriteAccess : public WriteAccess {
     return session.programsUsing(wide);
   }
 
-  bool restartAsAdministrator() override {
+  std::optional<std::string> pathForAdministrator(const std::string& folder) override {
+    if (folder.size() < 2 || folder[1] != ':') return folder;
+    const std::wstring root = widen(folder.substr(0, 2)) + L"\\";
+    if (GetDriveTypeW(root.c_str()) != DRIVE_REMOTE) return folder;
+    static const NetworkNames names;
+    const auto universal = names.universalNameOf(widen(folder));
+    if (!universal) return std::nullopt;
+    return narrow(*universal);
+  }
+
+  // The question for administrator rights belongs to the main window: without it Windows may
+  // only flash it in the taskbar.
+  bool restartAsAdministrator(const std::string& arguments) override {
     const std::wstring program = widen(executablePath());
+    const std::wstring folder = program.substr(0, program.find_last_of(L"\\/") + 1);
+    const std::wstring parameters = widen(arguments);
     SHELLEXECUTEINFOW start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_NOASYNC;
+    start.hwnd = owner_;
     start.lpVerb = L"runas";
     start.lpFile = program.c_str();
+    start.lpParameters = parameters.c_str();
+    start.lpDirectory = folder.c_str();
     start.nShow = SW_SHOWNORMAL;
     return ShellExecuteExW(&start) != FALSE;
   }
+
+ private:
+  HWND owner_;
 };
 
 }  // namespace
 
-std::unique_ptr<WriteAccess> makeWin32WriteAccess() { return std::make_unique<Win32WriteAccess>(); }
+std::unique_ptr<WriteAccess> makeWin32WriteAccess(HWND owner) {
+  return std::make_unique<Win32WriteAccess>(owner);
+}
 
 }  // namespace tarvik

@@ -626,11 +626,19 @@ def screenshot(env, name):
     return path
 
 
-def read_window(env, prefix, *arguments):
+def window_helper(env, prefix, *arguments):
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([WINE, str(helper), *arguments], capture_output=True, text=True,
-                            env=env.wine_env(prefix), timeout=60)
-    return result.stdout
+    return subprocess.run([WINE, str(helper), *arguments], capture_output=True, text=True,
+                          env=env.wine_env(prefix), timeout=60)
+
+
+def read_window(env, prefix, *arguments):
+    return window_helper(env, prefix, *arguments).stdout
+
+
+def press(env, prefix, button, title=MAIN_TITLE):
+    """Clicks a button of a window of the installer; False when there is none."""
+    return window_helper(env, prefix, "--press", button, title).returncode == 0
 
 
 def list_entries(env, prefix):
@@ -701,12 +709,14 @@ def start_desktop(env, prefix):
 class Session:
     """One start of the installer in a case's prefix, driven by keys as a user would."""
 
-    def __init__(self, env, name, prefix, exe, start_folder, environment=None, wrapper=()):
+    def __init__(self, env, name, prefix, exe, start_folder, environment=None, wrapper=(),
+                 arguments=()):
         self.env, self.name, self.prefix = env, name, prefix
         start_desktop(env, prefix)
         self.log = prefix.parent / "wine-output.txt"
         with open(self.log, "ab") as log:
-            self.process = subprocess.Popen([*wrapper, WINE, exe], cwd=prefix / start_folder,
+            self.process = subprocess.Popen([*wrapper, WINE, exe, *arguments],
+                                            cwd=prefix / start_folder,
                                             env=env.wine_env(prefix) | (environment or {}),
                                             stdout=log, stderr=subprocess.STDOUT,
                                             stdin=subprocess.DEVNULL)
@@ -1281,6 +1291,101 @@ def fault_planted_dlls(env, name, case_root, prefix):
                               Expectation([], updated=TICKED)).run()
 
 
+def handed_over_process(prefix):
+    """The process id of the installer started with a hand-over in the prefix, or None."""
+    for process in Path("/proc").glob("[0-9]*"):
+        try:
+            if (b"tarvik-handover" in (process / "cmdline").read_bytes() and
+                    f"\0WINEPREFIX={prefix}\0".encode() in b"\0" + (process / "environ").read_bytes()):
+                return int(process.name)
+        except OSError:
+            continue
+    return None
+
+
+def wait_until(condition, timeout, step=0.1):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(step)
+    return True
+
+
+def fault_handover(env, name, case_root, prefix):
+    """FS2002's scenery folder protected (chattr +i), FS2000's folder unticked by the user and a
+    folder added with the picker: "Run as administrator" starts a new instance (under Wine not
+    elevated: Wine runs it as the same user) in the installer's own folder, which shows exactly
+    the list as the user left it and goes on with the checks; Cancel there changes nothing. A
+    start with another command line shows the list as discovery makes it and waits for the
+    user."""
+    exe, home = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
+    place_package(env, prefix, home)
+    picked = "drive_c/Addons/TarvikP"  # the first instance starts there: the picker opens there
+    shutil.copytree(prefix / FS2000_TARVIK, prefix / picked, symlinks=True)
+    protected = prefix / FS2002_TARVIK / "scenery"
+    result = subprocess.run(["chattr", "+i", str(protected)], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    problems = []
+    try:
+        before = snapshot(prefix)
+        with Session(env, name, prefix, exe, picked) as session:
+            discovered = list_entries(env, prefix)
+            window_helper(env, prefix, "--toggle-entry", "0", MAIN_TITLE)
+            if not press(env, prefix, "Add folder...") or not wait_until(
+                    lambda: press(env, prefix, "Select directory"), 30):
+                raise Failure("the folder picker did not open")
+            if not wait_until(lambda: len(list_entries(env, prefix)) > len(discovered), 30):
+                shot = screenshot(env, f"{name}-no-folder-added")
+                raise Failure(f"the folder picker did not add a folder; screen: {shot}; the "
+                              f"list: {list_entries(env, prefix)}")
+            screenshot(env, f"{name}-1-chosen")
+            chosen = list_entries(env, prefix)
+            if chosen[0][0] or not discovered[0][0] or not chosen[-1][1].endswith(
+                    windows_path(picked)):
+                problems.append(f"the user's choice was not made: {chosen}")
+            session.press_install()
+            box, question = session.wait_box("1-question")
+            expect_texts(problems, "the question", question, ["Run as administrator"])
+            session.answer(box, "Return")  # the default button
+            expect_code(problems, "the instance that handed over", session.exit_code(), 4)
+        if not wait_until(lambda: handed_over_process(prefix), 60):
+            raise Failure("no instance was started with the hand-over")
+        pid = handed_over_process(prefix)
+        print("note: under Wine the new instance runs without administrator rights, as the "
+              "same user; Windows would ask and elevate it")
+        box = find_window("^" + MESSAGE_TITLE + "$", 120)
+        if not box:
+            raise Failure("the new instance did not go on with the checks")
+        question = read_message(env, prefix)
+        expect_texts(problems, "the new instance's question", question,
+                     ["may not change", windows_path(FS2002_TARVIK + "/scenery")])
+        handed = list_entries(env, prefix)
+        if handed != chosen:
+            problems.append(f"the new instance lists {handed}, not the handed-over {chosen}")
+        cwd = os.readlink(f"/proc/{pid}/cwd")
+        if os.path.realpath(cwd) != os.path.realpath(prefix / home):
+            problems.append(f"the new instance runs in {cwd}, not in the installer's folder")
+        screenshot(env, f"{name}-2-new-instance")
+        run_quiet(["xdotool", "key", "--window", box, "Escape"])
+        if not wait_until(lambda: not Path(f"/proc/{pid}").exists(), 30):
+            problems.append("the new instance did not end after Cancel")
+        stop_wineserver(env, prefix)
+        problems += Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
+
+        with Session(env, f"{name}-unknown", prefix, exe, home,
+                     arguments=["/S", "/tarvik-handover:1:0:AAAA"]) as session:
+            if list_entries(env, prefix) != discovered:
+                problems.append("a start with another command line does not list what "
+                                "discovery finds")
+            if find_window("^" + MESSAGE_TITLE + "$", 3):
+                problems.append("a start with another command line began the run by itself")
+    finally:
+        subprocess.run(["chattr", "-i", str(protected)])
+    return problems
+
+
 def trace_wineserver(env, prefix, output):
     """Starts the prefix's Wine server and attaches strace to it; returns the tracer."""
     run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
@@ -1361,6 +1466,7 @@ FAULTS = {
     "small_volume": fault_small_volume,
     "killed_run": fault_killed_run,
     "power_cut_order": fault_power_cut_order,
+    "handover": fault_handover,
 }
 
 
