@@ -1114,14 +1114,19 @@ def fault_file_in_use(env, name, case_root, prefix):
     return problems
 
 
+def make_immutable(folder):
+    """A folder that even root cannot change (chattr -i undoes it)."""
+    result = subprocess.run(["chattr", "+i", str(folder)], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    return folder
+
+
 def fault_protected_folder(env, name, case_root, prefix):
     """FS2002's scenery folder is one that even root cannot change: the question offers
     administrator rights, and Cancel changes nothing."""
     place_package(env, prefix, "drive_c/Tarvik Update")
-    folder = prefix / FS2002_TARVIK / "scenery"
-    result = subprocess.run(["chattr", "+i", str(folder)], capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    folder = make_immutable(prefix / FS2002_TARVIK / "scenery")
     problems = []
     try:
         cancel_changes_nothing(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
@@ -1323,10 +1328,7 @@ def fault_handover(env, name, case_root, prefix):
     place_package(env, prefix, home)
     picked = "drive_c/Addons/TarvikP"  # the first instance starts there: the picker opens there
     shutil.copytree(prefix / FS2000_TARVIK, prefix / picked, symlinks=True)
-    protected = prefix / FS2002_TARVIK / "scenery"
-    result = subprocess.run(["chattr", "+i", str(protected)], capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    protected = make_immutable(prefix / FS2002_TARVIK / "scenery")
     problems = []
     try:
         before = snapshot(prefix)
