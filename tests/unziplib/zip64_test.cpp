@@ -14,17 +14,10 @@ TEST_F(UnzipLibraryTest, ReadsZip64RecordsAndExtraFieldsBehindOtherData) {
   zip.prefix = "MZ" + std::string(5000, 'P');
   zip.file("scenery/a.bgl", sampleText(30000)).file("texture/b.bmp", sampleText(700, 2), 0);
   zip.folder("scenery/");
-  const fs::path file = archive(zip, "installer.exe");
-  UnzipCall call = extraction(file);
+  UnzipCall call = extraction(archive(zip, "installer.exe"));
   ASSERT_EQ(call.run(), TARVIK_UNZIP_OK) << call.lastLine();
   EXPECT_EQ(targetFile("scenery/a.bgl"), sampleText(30000));
   EXPECT_EQ(targetFile("texture/b.bmp"), sampleText(700, 2));
-  UnzipCall listing = extraction(file);
-  listing.dcl.nvflag = 1;
-  ASSERT_EQ(listing.run(), TARVIK_UNZIP_OK);
-  ASSERT_EQ(listing.listed.size(), 3u);
-  EXPECT_EQ(listing.listed[0].uncompressedSize, 30000u);
-  EXPECT_EQ(listing.listed[1].compressedSize, 700u);
 }
 
 TEST_F(UnzipLibraryTest, ReadsAnArchivePastFourGibibytes) {
@@ -78,7 +71,7 @@ std::string patched(std::string bytes, std::size_t at, char value) {
   return bytes;
 }
 
-TEST_F(UnzipLibraryTest, TellsTheRealCauseOfARefusedEndRecord) {
+TEST_F(UnzipLibraryTest, TellsTheRealCauseOfARefusedEndRecordAndTakesOneThatFits) {
   ZipBuilder zip;
   zip.file("a.bgl", "a");
   const std::string plain = zip.build();
@@ -89,11 +82,18 @@ TEST_F(UnzipLibraryTest, TellsTheRealCauseOfARefusedEndRecord) {
   const std::size_t zip64End = zip64.size() - 22 - 20 - 56;
   ZipBuilder split = zip;
   split.disk = 1;
+  // A locator's signature and fields that end the last central record's comment, just before
+  // an end record whose own fields all fit: not ZIP64.
+  ZipMember commented;
+  commented.name = "a.bgl";
+  commented.data = "a";
+  commented.comment = std::string("PK\x06\x07", 4) + std::string(16, '\x7F');
   const struct {
     std::string bytes;
     int result;
     std::string line;
   } cases[] = {
+      {ZipBuilder().add(commented).build(), TARVIK_UNZIP_OK, "1 file extracted"},
       {split.build(), TARVIK_UNZIP_UNSUPPORTED,
        "error: the archive is split over several disks, which this program cannot read"},
       {patched(plain, end + 6, 7), TARVIK_UNZIP_DAMAGED,
@@ -110,19 +110,7 @@ TEST_F(UnzipLibraryTest, TellsTheRealCauseOfARefusedEndRecord) {
     EXPECT_EQ(call.run(), refused.result) << refused.line;
     EXPECT_EQ(call.lastLine(), refused.line);
   }
-  EXPECT_FALSE(fs::exists(target()));
-}
-
-TEST_F(UnzipLibraryTest, AZip64LocatorCountsOnlyWhenTheEndRecordCallsForIt) {
-  // The last central record's comment ends in a locator's signature and fields, just before an
-  // end record whose own fields all fit.
-  ZipMember member;
-  member.name = "a.bgl";
-  member.data = "alpha";
-  member.comment = std::string("PK\x06\x07", 4) + std::string(16, '\x7F');
-  UnzipCall call = extraction(archive(ZipBuilder().add(member)));
-  ASSERT_EQ(call.run(), TARVIK_UNZIP_OK) << call.lastLine();
-  EXPECT_EQ(targetFile("a.bgl"), "alpha");
+  EXPECT_EQ(filesBelow(target()), std::vector<std::string>{"a.bgl"});
 }
 
 }  // namespace
