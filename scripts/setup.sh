@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils imagemagick strace
-  python3 zip unzip libarchive-tools p7zip-full
+  python3 zip unzip libarchive-tools p7zip-full locales
   osslsigncode openssl
   nsis
 )

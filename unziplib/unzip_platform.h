@@ -119,8 +119,9 @@ char nativeSeparator();
 // A text from the caller (the system's ANSI code page) as UTF-8, and back.
 std::string fromCallerText(std::string_view text);
 std::string toCallerText(std::string_view utf8);
-// An entry name as stored in the archive, as UTF-8 where the system needs it: the bytes are
-// UTF-8 when the entry says so, else code page 437.
-std::string entryNameText(std::string_view stored, bool storedAsUtf8);
+// Text that the archive stores without the UTF-8 flag (names, comments) as UTF-8, decoded with
+// the system's OEM code page, the one the format names for such text; nothing where the system
+// has no such code page.
+std::optional<std::string> fromOemCodePage(std::string_view stored);
 
 }  // namespace tarvik::unziplib

@@ -277,9 +277,10 @@ std::string toCallerText(std::string_view utf8) {
   return fromWide(CP_ACP, toWide(CP_UTF8, utf8));
 }
 
-std::string entryNameText(std::string_view stored, bool storedAsUtf8) {
-  if (storedAsUtf8) return std::string(stored);
-  std::wstring wide = toWide(437, stored);
+// A double-byte OEM code page (932, 936, 949, 950) takes each character's two bytes together, so
+// that a second byte of 0x5C does not come out as a '\'.
+std::optional<std::string> fromOemCodePage(std::string_view stored) {
+  std::wstring wide = toWide(GetOEMCP(), stored);
   if (wide.empty() && !stored.empty()) wide = toWide(CP_ACP, stored);
   return fromWide(CP_UTF8, wide);
 }
