@@ -10,9 +10,10 @@
 namespace tarvik::unziplib {
 namespace {
 
-// The folder a file's path names it in; the current folder for a bare name.
+// The folder a file's path names it in; the current folder for a bare name. Only the system's
+// own separators count: elsewhere than on Windows a "\\" is part of a name.
 std::string parentFolderOf(const std::string& path) {
-  const std::size_t separator = path.find_last_of("/\\");
+  const std::size_t separator = path.find_last_of(nativeSeparator() == '\\' ? "/\\" : "/");
   if (separator == std::string::npos) return ".";
   std::string folder = path.substr(0, separator);
   if (folder.empty() || folder.back() == ':') folder += path[separator];  // a root: "/", "C:\\"
