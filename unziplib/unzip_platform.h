@@ -102,9 +102,11 @@ PathKind pathKind(const std::string& path);
 bool makeFolder(const std::string& path);
 // Moves a file over another, replacing it in one step. On Windows the move is written through
 // (MOVEFILE_WRITE_THROUGH): it is on the disk when this returns. A POSIX rename, like linkat, is
-// one entry in the file system's journal, which reaches the disk at its next commit.
+// one entry in the file system's journal, which reaches the disk at its next commit. On Windows
+// a move that another program's short hold of either file refuses (a virus scanner's) is tried
+// again for a few seconds (platform/held_file_retry.h).
 void replaceFile(const std::string& from, const std::string& to);
-// Removes a file, ignoring any failure.
+// Removes a file, ignoring any failure; on Windows after waiting out a short hold as above.
 void removeFileQuietly(const std::string& path) noexcept;
 // The time a file was last written, in local time; nullopt when it cannot be read.
 std::optional<LocalTime> modifiedTime(const std::string& path);

@@ -1031,6 +1031,58 @@ def fault_killed_run(env, name, case_root, prefix):
     return problems
 
 
+STAGING_NAME = re.compile(r"~tvk[0-9a-fA-F]{8}\.tmp$")
+
+
+def files_held_briefly(milliseconds):
+    """A virus scanner's doing: a helper holds every file of the ticked folders that is made,
+    written, renamed or reset, for a moment and without sharing its deletion, as the update
+    goes; the staging leftover in each folder is read-only, so that its reset calls the helper
+    too. The update waits each hold out: it ends with its success message and 0, every ticked
+    folder as the archive has it, the obsolete files and leftovers gone, no staging file left.
+    The helper must have held staged files, obsolete files and the leftovers, or the case
+    shows nothing."""
+    def fault(env, name, case_root, prefix):
+        place_package(env, prefix, "drive_c/Tarvik Update")
+        before = snapshot(prefix)
+        for folder in TICKED:
+            leftover = prefix / folder / "texture/~tvk0badf00d.tmp"
+            leftover.write_bytes(b"half a file")
+            leftover.chmod(0o444)
+        log, stop = case_root / "held.txt", case_root / "stop-holding"
+        holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_new_files.exe"),
+                                   str(milliseconds), as_windows(log), as_windows(stop),
+                                   *[windows_path(folder) for folder in TICKED]],
+                                  env=env.wine_env(prefix), stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, text=True)
+        problems = []
+        try:
+            if holder.stdout.readline().strip() != "watching":
+                raise Failure("the helper could not watch the add-on folders")
+            with Session(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
+                         "drive_c/Tarvik Update") as session:
+                session.press_install()
+                box, message = session.wait_box("3-message")
+                expect_texts(problems, "the final message", message, [SUCCESS])
+                session.answer(box, "Return")
+                expect_code(problems, "after the update", session.exit_code(), 0)
+        finally:
+            stop.touch()
+            holder.wait(timeout=60)
+        held = [line.rsplit("\\", 1)[-1].lower() for line in log.read_text().splitlines()]
+        print(f"the helper held files {len(held)} times")
+        for what, found in (("a staged file", any(STAGING_NAME.match(n) and n != "~tvk0badf00d.tmp"
+                                                   for n in held)),
+                            ("an obsolete file", set(held) & {n.lower() for n in obsolete_names()}),
+                            ("a staging leftover", "~tvk0badf00d.tmp" in held)):
+            if not found:
+                problems.append(f"the helper never held {what}: the case showed nothing")
+        stop_wineserver(env, prefix)
+        return problems + Checker(env, prefix, before, snapshot(prefix),
+                                  Expectation([], updated=TICKED)).run()
+    return fault
+
+
 def fault_no_display(env, name, case_root, prefix):
     """Wine reaches no display, so the window cannot be made: the installer says so and ends
     with 1 at once, rather than waiting unseen for messages, and changes nothing."""
@@ -1196,6 +1248,8 @@ FAULTS = {
     "small_volume": fault_small_volume,
     "killed_run": fault_killed_run,
     "power_cut_order": fault_power_cut_order,
+    "files_held_50ms": files_held_briefly(50),
+    "files_held_400ms": files_held_briefly(400),
 }
 
 
