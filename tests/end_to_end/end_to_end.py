@@ -888,6 +888,15 @@ def expect_code(problems, what, code, expected):
         problems.append(f"{what}: exit code {code}, expected {expected}")
 
 
+def update_succeeds(session, problems):
+    """Presses the button; the success message shows and, dismissed, ends the program with 0."""
+    session.press_install()
+    box, message = session.wait_box("3-message")
+    expect_texts(problems, "the final message", message, [SUCCESS])
+    session.answer(box, "Return")
+    expect_code(problems, "after the update", session.exit_code(), 0)
+
+
 def cancel_changes_nothing(env, name, prefix, exe, start, texts, problems):
     """Starts the installer, expects the question with its texts, cancels it and checks that
     the prefix is as it was."""
@@ -1061,11 +1070,7 @@ def files_held_briefly(milliseconds):
                 raise Failure("the helper could not watch the add-on folders")
             with Session(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
                          "drive_c/Tarvik Update") as session:
-                session.press_install()
-                box, message = session.wait_box("3-message")
-                expect_texts(problems, "the final message", message, [SUCCESS])
-                session.answer(box, "Return")
-                expect_code(problems, "after the update", session.exit_code(), 0)
+                update_succeeds(session, problems)
         finally:
             stop.touch()
             holder.wait(timeout=60)
@@ -1165,11 +1170,7 @@ def fault_planted_dlls(env, name, case_root, prefix):
     problems = []
     with Session(env, name, prefix, "C:\\Downloads\\tarvik_installer.exe", "drive_c/Downloads",
                  {"WINEDEBUG": "-all,+loaddll"}) as session:
-        session.press_install()
-        box, message = session.wait_box("3-message")
-        expect_texts(problems, "the final message", message, [SUCCESS])
-        session.answer(box, "Return")
-        expect_code(problems, "after the update", session.exit_code(), 0)
+        update_succeeds(session, problems)
     stop_wineserver(env, prefix)
     trace = session.log.read_text(errors="replace")
     loaded = set(re.findall(r'Loaded L"[^"]*\\\\([^"\\]+)"', trace))
@@ -1217,11 +1218,7 @@ def fault_power_cut_order(env, name, case_root, prefix):
     try:
         with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
                      wrapper=[*flush_trace.STRACE, "-o", str(traces / "installer")]) as session:
-            session.press_install()
-            box, message = session.wait_box("3-message")
-            expect_texts(problems, "the final message", message, [SUCCESS])
-            session.answer(box, "Return")
-            expect_code(problems, "after the update", session.exit_code(), 0)
+            update_succeeds(session, problems)
     finally:
         stop_wineserver(env, prefix)
         server.wait(timeout=60)

@@ -7,6 +7,12 @@
 // position, its maximum and its state ("msctls_progress32: 1200/4800 normal"). Exits with 1 when
 // no such window exists. The end-to-end test reads the installer's message boxes and its
 // progress bar with it, and the demo sees from the hidden button that the run has started.
+//
+// e2e_window_text --dpi-changed DPI TITLE: tells the window with that title that it moved to a
+// monitor of DPI dots per inch, as Windows does (WM_DPICHANGED), with a suggested place of the
+// window's own top-left corner; the screenshots of the window at another scale use it. The
+// suggested rectangle is put into the window's process, since the message carries a pointer to
+// it and the system passes the message between processes as it is.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -69,16 +75,43 @@ BOOL CALLBACK printChild(HWND child, LPARAM) {
   return TRUE;
 }
 
+// The window's process holds the RECT while the message is handled.
+int sendDpiChanged(HWND window, int dpi) {
+  RECT suggested{};
+  GetWindowRect(window, &suggested);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  void* remote = process ? VirtualAllocEx(process, nullptr, sizeof suggested,
+                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                         : nullptr;
+  if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr)) {
+    std::fprintf(stderr, "e2e_window_text: cannot reach the window's process (%lu)\n",
+                 GetLastError());
+    return 1;
+  }
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"--dpi-changed") {
+    const HWND window = FindWindowW(nullptr, argv[3]);
+    return window ? sendDpiChanged(window, _wtoi(argv[2])) : 1;
+  }
   if (argc == 2 && std::wstring(argv[1]) == L"--can-create-window") {
     const HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr,
                                         nullptr, nullptr, nullptr);
     return window && DestroyWindow(window) ? 0 : 1;
   }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: e2e_window_text TITLE | --can-create-window\n");
+    std::fprintf(stderr,
+                 "usage: e2e_window_text TITLE | --can-create-window | --dpi-changed DPI TITLE\n");
     return 2;
   }
   const HWND window = FindWindowW(nullptr, argv[1]);
