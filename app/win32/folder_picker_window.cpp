@@ -10,6 +10,7 @@
 #include "app/win32/banner_picture.h"
 #include "app/win32/control_layout.h"
 #include "app/win32/message_loop.h"
+#include "app/win32/twips.h"
 #include "app/win32/window_procedure.h"
 #include "platform/win32/wide_text.h"
 
@@ -247,6 +248,7 @@ LRESULT FolderPickerWindow::handleMessage(HWND window, UINT message, WPARAM wPar
       return TRUE;
     }
     case WM_DPICHANGED: {
+      if (!followsMonitorDpi(window)) break;
       const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
       dpi_ = HIWORD(wParam);
       changeWindowDpi(window_, controls_, folderPickerLayout(),

@@ -233,6 +233,7 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLORSTATIC:
       return labelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DPICHANGED: {
+      if (!followsMonitorDpi(window)) break;
       const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
       changeDpi(HIWORD(wParam), {suggested.left, suggested.top});
       return 0;

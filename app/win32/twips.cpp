@@ -29,6 +29,16 @@ int windowDpi(HWND window) {
   return dpi > 0 ? static_cast<int>(dpi) : screenDpi();
 }
 
+bool followsMonitorDpi(HWND window) {
+  using Context = HANDLE;  // DPI_AWARENESS_CONTEXT
+  constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+  static const auto contextOf =
+      user32Entry<Context(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
+  static const auto awarenessOf =
+      user32Entry<int(WINAPI*)(Context)>("GetAwarenessFromDpiAwarenessContext");
+  return contextOf && awarenessOf && awarenessOf(contextOf(window)) == kPerMonitorAware;
+}
+
 void adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD extendedStyle, int dpi) {
   static const auto adjustForDpi =
       user32Entry<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");

@@ -14,6 +14,10 @@ int screenDpi();
 // later, for a program aware of each monitor's DPI); else the screen's.
 int windowDpi(HWND window);
 
+// Whether the window follows each monitor's DPI itself (WM_DPICHANGED is then its to handle);
+// a window of a program aware of the system's DPI only is scaled by Windows instead.
+bool followsMonitorDpi(HWND window);
+
 // AdjustWindowRectEx with the frame at the DPI, where Windows can tell (AdjustWindowRectExForDpi).
 void adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD extendedStyle, int dpi);
 

@@ -127,6 +127,25 @@ TEST_F(MainWindowTest, ANewDpiLaysTheWindowOutAgainFromItsTable) {
   expectTwips(bar.right - bar.left, 8175, next, "progress bar width");
 }
 
+// A window of a thread aware of the system's DPI only (what the manifest asks for before
+// Windows 10) is scaled by Windows: laid out again as well, it would grow twice.
+TEST(MainWindowDpi, AWindowThatWindowsScalesLeavesANewDpiToIt) {
+  using SetContext = HANDLE(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+  if (!setContext) GTEST_SKIP() << "this system has no DPI awareness per thread";
+  const HANDLE systemAware = reinterpret_cast<HANDLE>(-2);  // DPI_AWARENESS_CONTEXT_SYSTEM_AWARE
+  const HANDLE before = setContext(systemAware);
+  LiveInstallerWindow live;
+  setContext(before);
+  const int dpi = live.window->dpi();
+  RECT suggested{40, 30, 41, 31};
+  SendMessageW(live.window->handle(), WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(live.window->dpi(), dpi);
+  expectTwips(clientSize(live.window->handle()).cx, 10680, dpi, "client width");
+}
+
 void MainWindowTest::expectEveryControlAsTheTableSays() {
   ASSERT_EQ(std::size(kExpected), std::size(kAll));
   for (const Expected& expected : kExpected) {
