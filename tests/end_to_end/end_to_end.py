@@ -1040,30 +1040,27 @@ def fault_killed_run(env, name, case_root, prefix):
     return problems
 
 
-STAGING_NAME = re.compile(r"~tvk[0-9a-fA-F]{8}\.tmp$")
+STAGING_NAME = re.compile(r"~tvk[0-9a-f]{8}\.tmp$")
+LEFTOVER = "~tvk0badf00d.tmp"
 
 
 def files_held_briefly(milliseconds):
     """A virus scanner's doing: a helper holds every file of the ticked folders that is made,
     written, renamed or reset, for a moment and without sharing its deletion, as the update
-    goes; the staging leftover in each folder is read-only, so that its reset calls the helper
-    too. The update waits each hold out: it ends with its success message and 0, every ticked
-    folder as the archive has it, the obsolete files and leftovers gone, no staging file left.
-    The helper must have held staged files, obsolete files and the leftovers, or the case
-    shows nothing."""
+    goes; a read-only staging leftover in each folder calls it to the reset too. The update ends
+    with its success message and 0, every ticked folder as the archive has it, no staging file
+    left. The helper must have held staged files, obsolete files and the leftovers."""
     def fault(env, name, case_root, prefix):
         place_package(env, prefix, "drive_c/Tarvik Update")
         before = snapshot(prefix)
         for folder in TICKED:
-            leftover = prefix / folder / "texture/~tvk0badf00d.tmp"
-            leftover.write_bytes(b"half a file")
-            leftover.chmod(0o444)
-        log, stop = case_root / "held.txt", case_root / "stop-holding"
+            (prefix / folder / "texture" / LEFTOVER).write_bytes(b"half a file")
+            (prefix / folder / "texture" / LEFTOVER).chmod(0o444)
+        stop = case_root / "stop-holding"
         holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_new_files.exe"),
-                                   str(milliseconds), as_windows(log), as_windows(stop),
+                                   str(milliseconds), as_windows(stop),
                                    *[windows_path(folder) for folder in TICKED]],
-                                  env=env.wine_env(prefix), stdout=subprocess.PIPE,
-                                  stderr=subprocess.STDOUT, text=True)
+                                  env=env.wine_env(prefix), stdout=subprocess.PIPE, text=True)
         problems = []
         try:
             if holder.stdout.readline().strip() != "watching":
@@ -1073,13 +1070,12 @@ def files_held_briefly(milliseconds):
                 update_succeeds(session, problems)
         finally:
             stop.touch()
-            holder.wait(timeout=60)
-        held = [line.rsplit("\\", 1)[-1].lower() for line in log.read_text().splitlines()]
-        print(f"the helper held files {len(held)} times")
-        for what, found in (("a staged file", any(STAGING_NAME.match(n) and n != "~tvk0badf00d.tmp"
-                                                   for n in held)),
-                            ("an obsolete file", set(held) & {n.lower() for n in obsolete_names()}),
-                            ("a staging leftover", "~tvk0badf00d.tmp" in held)):
+            output = holder.communicate(timeout=60)[0]
+        held = {line.rsplit("\\", 1)[-1].lower() for line in output.splitlines()}
+        print(f"the helper held {len(held)} files")
+        for what, found in (("a staged file", any(map(STAGING_NAME.match, held - {LEFTOVER}))),
+                            ("an obsolete file", held & {n.lower() for n in obsolete_names()}),
+                            ("a staging leftover", LEFTOVER in held)):
             if not found:
                 problems.append(f"the helper never held {what}: the case showed nothing")
         stop_wineserver(env, prefix)

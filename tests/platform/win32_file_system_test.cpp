@@ -11,7 +11,6 @@
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
-#include "tests/support/brief_hold.h"
 #include "tests/support/temp_folder.h"
 
 namespace tarvik {
@@ -117,17 +116,6 @@ TEST_F(Win32FileSystemTest, AReadOnlyFileCannotBeDeletedUntilMadeNormal) {
   EXPECT_FALSE(fs::exists(file));
   EXPECT_EQ(errorNumberOf([&] { files->setNormalAttributes(pathOf("addon/scenery/locked.bgl")); }),
             error_number::kFileNotFound);
-}
-
-// A virus scanner holds a file just written or reset without sharing its deletion.
-TEST_F(Win32FileSystemTest, AFileHeldForAMomentIsDeletedOnceLetGo) {
-  const fs::path file = root.write("addon/scenery/old.bgl", "x");
-  const testing::BriefHold hold(file.wstring(), std::chrono::milliseconds(300));
-  ASSERT_TRUE(hold.holding());
-  ASSERT_FALSE(DeleteFileW(file.c_str())) << "the hold must refuse deletion";
-  EXPECT_TRUE(files->setNormalAttributes(pathOf("addon/scenery/old.bgl")));
-  EXPECT_TRUE(files->deleteFile(pathOf("addon/scenery/old.bgl")));
-  EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(Win32FileSystemTest, TellsFilesFromFoldersAndKnowsTheirSize) {
