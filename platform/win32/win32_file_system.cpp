@@ -177,10 +177,16 @@ class Win32FileSystem : public FileSystem {
     bool link = false;
     const std::wstring entryPath = widePath(path);
     const bool done = retryWhileHeld({entryPath}, access, [&] {
-      const FileHandle entry(openEntry(path, access));
-      if (!entry.valid()) return false;
-      link = isLink(entry.get(), path);
-      return link || action(entry.get());
+      DWORD error = ERROR_SUCCESS;
+      {
+        const FileHandle entry(openEntry(path, access));
+        if (!entry.valid()) return false;
+        link = isLink(entry.get(), path);
+        if (link || action(entry.get())) return true;
+        error = GetLastError();
+      }
+      SetLastError(error);  // the failure's, not the closing's
+      return false;
     });
     if (!done) throw lastFileError();
     return !link;
