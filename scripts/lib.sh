@@ -22,7 +22,8 @@ ensure_wine_prefix() {
   /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
 }
 
-# Uses the caller's X display, or starts Xvfb on a free one; sets DISPLAY and XVFB_PID.
+# Uses the caller's X display, or starts Xvfb on a free one (its screen XVFB_SCREEN, default
+# 1280x1024x24); sets DISPLAY and XVFB_PID.
 ensure_display() {
   if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
     XVFB_PID=
@@ -30,7 +31,7 @@ ensure_display() {
   fi
   local number=90
   while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do number=$((number + 1)); done
-  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$number" -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":$number"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done

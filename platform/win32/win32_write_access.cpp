@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/program.h"
+#include "platform/win32/growing_list.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_handles.h"
@@ -73,20 +75,14 @@ class RestartManagerSession {
     if (manager_.registerResources(handle_, static_cast<UINT>(names.size()), names.data(), 0,
                                    nullptr, 0, nullptr) != ERROR_SUCCESS)
       return {};
-    std::vector<RM_PROCESS_INFO> found(16);
-    UINT needed = 0;
-    UINT count = static_cast<UINT>(found.size());
-    DWORD reasons = 0;
-    DWORD result = manager_.getList(handle_, &needed, &count, found.data(), &reasons);
-    if (result == ERROR_MORE_DATA) {
-      found.resize(needed);
-      count = needed;
-      result = manager_.getList(handle_, &needed, &count, found.data(), &reasons);
-    }
-    if (result != ERROR_SUCCESS) return {};
+    const auto found = askWhileListGrows<RM_PROCESS_INFO>(
+        [this](UINT* needed, UINT* count, RM_PROCESS_INFO* items) {
+          DWORD reasons = 0;
+          return manager_.getList(handle_, needed, count, items, &reasons);
+        });
     std::vector<std::string> programs;
-    for (UINT i = 0; i < count && i < found.size(); ++i) {
-      const std::string name = narrow(found[i].strAppName);
+    for (const RM_PROCESS_INFO& process : found.value_or(std::vector<RM_PROCESS_INFO>{})) {
+      const std::string name = narrow(process.strAppName);
       if (!name.empty()) programs.push_back(name);
     }
     return programs;
@@ -133,7 +129,7 @@ Access createProbeIn(const std::string& folder) {
   std::string probe = folder;
   if (probe.empty() || probe.back() != '\\') probe += '\\';
   probe += "~tvk-write-check.tmp";
-  const FileHandle handle(CreateFileW(widen(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+  const FileHandle handle(CreateFileW(widePath(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
                                       CREATE_NEW,
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                       nullptr));
@@ -168,7 +164,7 @@ class Win32WriteAccess : public WriteAccess {
   explicit Win32WriteAccess(HWND owner) : owner_(owner) {}
 
   std::optional<VolumeSpace> space(const std::string& folder) override {
-    const std::wstring path = widen(folder);
+    const std::wstring path = widePath(folder);
     ULARGE_INTEGER freeForCaller{};
     if (!GetDiskFreeSpaceExW(path.c_str(), &freeForCaller, nullptr, nullptr)) return std::nullopt;
     VolumeSpace space;
@@ -191,7 +187,7 @@ class Win32WriteAccess : public WriteAccess {
     // Attribute access is granted whatever other programs share; replacing and deleting need
     // DELETE, which a program that holds the file without FILE_SHARE_DELETE refuses.
     const DWORD access = FILE_WRITE_ATTRIBUTES | (replaceOrDelete ? DELETE : 0);
-    const FileHandle handle(CreateFileW(widen(file).c_str(), access,
+    const FileHandle handle(CreateFileW(widePath(file).c_str(), access,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                         nullptr));
@@ -202,7 +198,7 @@ class Win32WriteAccess : public WriteAccess {
     // Only a file really created shows every kind of protection (a folder's rights, read-only
     // media, a folder even the system may not change); the folder's times are put back after.
     const FileHandle folderHandle(CreateFileW(
-        widen(folder).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        widePath(folder).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folderHandle.valid()) return accessAfterFailure();

@@ -1051,6 +1051,15 @@ def expect_code(problems, what, code, expected):
         problems.append(f"{what}: exit code {code}, expected {expected}")
 
 
+def update_succeeds(session, problems):
+    """Presses the button; the success message shows and, dismissed, ends the program with 0."""
+    session.press_install()
+    box, message = session.wait_box("3-message")
+    expect_texts(problems, "the final message", message, [SUCCESS])
+    session.answer(box, "Return")
+    expect_code(problems, "after the update", session.exit_code(), 0)
+
+
 def cancel_changes_nothing(env, name, prefix, exe, start, texts, problems):
     """Starts the installer, expects the question with its texts, cancels it and checks that
     the prefix is as it was."""
@@ -1199,6 +1208,50 @@ def fault_killed_run(env, name, case_root, prefix):
     return problems
 
 
+STAGING_NAME = re.compile(r"~tvk[0-9a-f]{8}\.tmp$")
+LEFTOVER = "~tvk0badf00d.tmp"
+
+
+def files_held_briefly(milliseconds):
+    """A virus scanner's doing: a helper holds every file of the ticked folders that is made,
+    written, renamed or reset, for a moment and without sharing its deletion, as the update
+    goes; a read-only staging leftover in each folder calls it to the reset too. The update ends
+    with its success message and 0, every ticked folder as the archive has it, no staging file
+    left. The helper must have held staged files, obsolete files and the leftovers."""
+    def fault(env, name, case_root, prefix):
+        place_package(env, prefix, "drive_c/Tarvik Update")
+        before = snapshot(prefix)
+        for folder in TICKED:
+            (prefix / folder / "texture" / LEFTOVER).write_bytes(b"half a file")
+            (prefix / folder / "texture" / LEFTOVER).chmod(0o444)
+        stop = case_root / "stop-holding"
+        holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_new_files.exe"),
+                                   str(milliseconds), as_windows(stop),
+                                   *[windows_path(folder) for folder in TICKED]],
+                                  env=env.wine_env(prefix), stdout=subprocess.PIPE, text=True)
+        problems = []
+        try:
+            if holder.stdout.readline().strip() != "watching":
+                raise Failure("the helper could not watch the add-on folders")
+            with Session(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
+                         "drive_c/Tarvik Update") as session:
+                update_succeeds(session, problems)
+        finally:
+            stop.touch()
+            output = holder.communicate(timeout=60)[0]
+        held = {line.rsplit("\\", 1)[-1].lower() for line in output.splitlines()}
+        print(f"the helper held {len(held)} files")
+        for what, found in (("a staged file", any(map(STAGING_NAME.match, held - {LEFTOVER}))),
+                            ("an obsolete file", held & {n.lower() for n in obsolete_names()}),
+                            ("a staging leftover", LEFTOVER in held)):
+            if not found:
+                problems.append(f"the helper never held {what}: the case showed nothing")
+        stop_wineserver(env, prefix)
+        return problems + Checker(env, prefix, before, snapshot(prefix),
+                                  Expectation([], updated=TICKED)).run()
+    return fault
+
+
 def fault_no_display(env, name, case_root, prefix):
     """Wine reaches no display, so the window cannot be made: the installer says so and ends
     with 1 at once, rather than waiting unseen for messages, and changes nothing."""
@@ -1281,11 +1334,7 @@ def fault_planted_dlls(env, name, case_root, prefix):
     problems = []
     with Session(env, name, prefix, "C:\\Downloads\\tarvik_installer.exe", "drive_c/Downloads",
                  {"WINEDEBUG": "-all,+loaddll"}) as session:
-        session.press_install()
-        box, message = session.wait_box("3-message")
-        expect_texts(problems, "the final message", message, [SUCCESS])
-        session.answer(box, "Return")
-        expect_code(problems, "after the update", session.exit_code(), 0)
+        update_succeeds(session, problems)
     stop_wineserver(env, prefix)
     trace = session.log.read_text(errors="replace")
     loaded = set(re.findall(r'Loaded L"[^"]*\\\\([^"\\]+)"', trace))
@@ -1426,11 +1475,7 @@ def fault_power_cut_order(env, name, case_root, prefix):
     try:
         with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
                      wrapper=[*flush_trace.STRACE, "-o", str(traces / "installer")]) as session:
-            session.press_install()
-            box, message = session.wait_box("3-message")
-            expect_texts(problems, "the final message", message, [SUCCESS])
-            session.answer(box, "Return")
-            expect_code(problems, "after the update", session.exit_code(), 0)
+            update_succeeds(session, problems)
     finally:
         stop_wineserver(env, prefix)
         server.wait(timeout=60)
@@ -1468,6 +1513,8 @@ FAULTS = {
     "small_volume": fault_small_volume,
     "killed_run": fault_killed_run,
     "power_cut_order": fault_power_cut_order,
+    "files_held_50ms": files_held_briefly(50),
+    "files_held_400ms": files_held_briefly(400),
     "handover": fault_handover,
 }
 

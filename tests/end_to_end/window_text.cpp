@@ -16,6 +16,10 @@
 // position, its maximum and its state ("msctls_progress32: 1200/4800 normal"). Exits with 1 when
 // no such window exists. The end-to-end test reads the installer's message boxes and its
 // progress bar with it, and the demo sees from the hidden button that the run has started.
+//
+// e2e_window_text --dpi-changed DPI TITLE: tells the window that it moved to a monitor of DPI
+// dots per inch (WM_DPICHANGED), suggesting its own place; the message's RECT is put into the
+// window's process, as the message carries a pointer to it.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -184,10 +188,27 @@ BOOL CALLBACK printChild(HWND child, LPARAM) {
   return TRUE;
 }
 
+int sendDpiChanged(HWND window, int dpi) {
+  RECT suggested{};
+  GetWindowRect(window, &suggested);
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr))
+    return 1;
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+  return 0;  // the memory goes with the process
+}
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"--dpi-changed") {
+    const HWND window = FindWindowW(nullptr, argv[3]);
+    return window ? sendDpiChanged(window, _wtoi(argv[2])) : 1;
+  }
   if (argc == 2 && std::wstring(argv[1]) == L"--can-create-window") {
     const HWND window = CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr,
                                         nullptr, nullptr, nullptr);
@@ -204,7 +225,7 @@ int wmain(int argc, wchar_t** argv) {
   const bool toggle = argc == 4 && std::wstring(argv[1]) == L"--toggle-entry";
   if (argc != 2 && !listEntries && !toggle) {
     std::fprintf(stderr, "usage: e2e_window_text [--list-entries | --toggle-entry N | --press "
-                         "TEXT] TITLE | --can-create-window\n");
+                         "TEXT | --dpi-changed DPI] TITLE | --can-create-window\n");
     return 2;
   }
   const wchar_t* title = argv[argc - 1];

@@ -159,14 +159,16 @@ TEST(InstallerResources, VersionInformationNamesTheProduct) {
   EXPECT_EQ(translation[1], 0x04B0);
 }
 
-TEST(InstallerResources, ManifestAsksForCommonControls6DpiAwarenessAndTheCallersRights) {
+TEST(InstallerResources, ManifestAsksForCommonControls6DpiAwarenessLongPathsAndCallersRights) {
   ResourceModule installer;
   const std::vector<unsigned char> bytes = installer.bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
   const std::string manifest(bytes.begin(), bytes.end());
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << "system awareness, before";
+  EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos);
 }
 
 }  // namespace
