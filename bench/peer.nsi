@@ -8,7 +8,7 @@
 ;   FOLDER holds the payload's scenery and texture sub-folders; FILE lists one obsolete
 ;   scenery file name a line, as "Delete" lines (bench/peer writes it).
 Unicode true
-Target amd64-unicode
+Target x86-unicode
 SetCompressor ${COMPRESSION}
 Name "Tarvik V2 official update 2"
 OutFile "${OUTPUT}"

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "package/pe_image.h"
+#include "package/pe_exports.h"
 #include "package/pe_imports.h"
 #include "package/pe_resources.h"
 #include "package/payload_folder.h"
@@ -124,6 +125,8 @@ class PackageCheck {
         problem("the program's header checksum " + hex(image.checksum()) +
                 " is not the one computed over the " +
                 (report_.isSigned() ? "signed file, " : "program, ") + hex(computed));
+      for (const std::string& finding : notFor32BitWindows(image))
+        problem("the program: " + finding);
       for (const std::string& finding : plantableImports(image, true))
         problem("the program: " + finding);
       if (!options_.checkResources) return;
@@ -134,12 +137,15 @@ class PackageCheck {
     }
   }
 
-  // The library delivered beside the program imports nothing that a file beside it could stand
-  // in for.
+  // The library delivered beside the program is as 32-bit as the program, exports what the
+  // program looks up, and imports nothing that a file beside it could stand in for.
   void checkLibrary() {
     try {
-      for (const std::string& finding : plantableImports(PeImage(readBytes(options_.library)), false))
-        problem("the unzip library: " + finding);
+      const PeImage library(readBytes(options_.library));
+      std::vector<std::string> findings = notFor32BitWindows(library);
+      for (std::string& finding : missingEntryPoints(library)) findings.push_back(finding);
+      for (std::string& finding : plantableImports(library, false)) findings.push_back(finding);
+      for (const std::string& finding : findings) problem("the unzip library: " + finding);
     } catch (const PeFormatError& error) {
       problem(std::string("the unzip library is not a Windows library: ") + error.what());
     }

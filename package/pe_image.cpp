@@ -34,6 +34,7 @@ void PeImage::readHeaders() {
   need(header, 4 + kFileHeaderSize, "the file header");
   if (bytes_.compare(header, 4, std::string_view("PE\0\0", 4)) != 0)
     throw PeFormatError("no PE signature");
+  machine_ = getU16(bytes_, header + 4);
   const uint16_t sectionCount = getU16(bytes_, header + 4 + 2);
   const uint16_t optionalSize = getU16(bytes_, header + 4 + 16);
   const uint64_t optional = header + 4 + kFileHeaderSize;
@@ -109,6 +110,16 @@ std::string_view PeImage::at(uint32_t address, uint32_t length) const {
     return std::string_view(bytes_).substr(section.rawPosition + offset, length);
   }
   throw PeFormatError("no section holds address " + std::to_string(address));
+}
+
+std::string PeImage::nameAt(uint32_t address) const {
+  std::string name;
+  for (uint32_t at = address;; ++at) {
+    const char c = this->at(at, 1)[0];
+    if (c == '\0') return name;
+    if (name.size() == 260) throw PeFormatError("a name runs on");
+    name.push_back(c);
+  }
 }
 
 }  // namespace tarvik::package

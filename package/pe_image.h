@@ -29,7 +29,14 @@ struct PeDataDirectory {
   uint32_t size = 0;
 };
 
+// The processor a file is made for (its file header's "Machine").
+namespace pe_machine {
+inline constexpr uint16_t kI386 = 0x014C;
+inline constexpr uint16_t kAmd64 = 0x8664;
+}  // namespace pe_machine
+
 namespace pe_directory {
+inline constexpr size_t kExports = 0;
 inline constexpr size_t kResources = 2;
 // A file position, not an address: the Authenticode signature behind everything else.
 inline constexpr size_t kCertificates = 4;
@@ -43,6 +50,7 @@ class PeImage {
 
   std::string_view bytes() const { return bytes_; }
   bool is64Bit() const { return is64Bit_; }
+  uint16_t machine() const { return machine_; }
   // The checksum stored in the optional header, and the one computed over the bytes as the
   // linker computes it (16-bit sums with carries folded in, the checksum field taken as 0, plus
   // the length). A linker may leave the stored one 0.
@@ -61,6 +69,9 @@ class PeImage {
   // The file bytes that hold length bytes at the address; throws PeFormatError when they do not
   // all lie in one section's raw data.
   std::string_view at(uint32_t address, uint32_t length) const;
+  // The NUL-terminated name at the address (of a DLL, an export); throws PeFormatError when it
+  // runs on past 260 characters or out of its section.
+  std::string nameAt(uint32_t address) const;
 
  private:
   void readHeaders();
@@ -68,6 +79,7 @@ class PeImage {
 
   std::string bytes_;
   bool is64Bit_ = false;
+  uint16_t machine_ = 0;
   uint32_t checksum_ = 0;
   size_t checksumPosition_ = 0;
   size_t directoryTablePosition_ = 0;

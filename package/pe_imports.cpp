@@ -22,17 +22,6 @@ constexpr std::array<std::string_view, 22> kKnownDlls = {
     "sechost.dll",  "setupapi.dll", "shell32.dll",  "shlwapi.dll",  "user32.dll",
     "wldap32.dll",  "ws2_32.dll"};
 
-// The NUL-terminated name at an address.
-std::string nameAt(const PeImage& image, uint32_t address) {
-  std::string name;
-  for (uint32_t at = address;; ++at) {
-    const char c = image.at(at, 1)[0];
-    if (c == '\0') return name;
-    if (name.size() == 260) throw PeFormatError("an imported DLL's name runs on");
-    name.push_back(c);
-  }
-}
-
 // The names of a table of descriptors that ends with one whose name address is 0.
 void readNames(const PeImage& image, size_t directory, uint32_t descriptorSize,
                uint32_t nameOffset, std::vector<std::string>& names) {
@@ -42,7 +31,7 @@ void readNames(const PeImage& image, size_t directory, uint32_t descriptorSize,
     const std::string_view descriptor = image.at(at, descriptorSize);
     const uint32_t name = getU32(descriptor, nameOffset);
     if (name == 0) return;
-    names.push_back(nameAt(image, name));
+    names.push_back(image.nameAt(name));
   }
 }
 

@@ -17,11 +17,11 @@ bash scripts/package.sh
 prefix=$PWD/build/demo/prefix
 if [[ -d $prefix ]]; then
   echo "demo: replacing the demo prefix $prefix"
-  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$prefix "$TARVIK_SCRIPTS/wine-run" --server -k 2>/dev/null || true
   rm -rf "$prefix"
 fi
 bash scripts/make-demo-prefix.sh "$prefix" --obsolete-files --read-only
 bash tests/end_to_end/enrich-prefix.sh "$prefix"
-WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+WINEPREFIX=$prefix "$TARVIK_SCRIPTS/wine-run" --server -k 2>/dev/null || true
 
 python3 tests/end_to_end/end_to_end.py demo --prefix "$prefix" --dist dist

@@ -47,7 +47,7 @@ done
 readonly SIZE_V10=442751 SIZE_V20=1071681 SIZE_V21=1040543 SIZE_UNKNOWN=1000000
 
 ensure_wine_prefix "$prefix"
-wine=/usr/lib/wine/wine64
+wine="$TARVIK_SCRIPTS/wine-run"
 c=$prefix/drive_c
 
 if $drive_d; then

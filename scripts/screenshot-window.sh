@@ -31,16 +31,16 @@ bash scripts/make-demo-prefix.sh "$prefix"
 ensure_wine_prefix "$prefix"
 if [[ ${WITHOUT_WINDOWS_FONTS:-0} == 1 ]]; then
   (cd /usr/share/wine/fonts && for font in *; do rm -f "$prefix/drive_c/windows/Fonts/$font"; done)
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  /usr/lib/wine/wineserver -w 2>/dev/null || true
+  "$TARVIK_SCRIPTS/wine-run" --server -k 2>/dev/null || true
+  "$TARVIK_SCRIPTS/wine-run" --server -w 2>/dev/null || true
 fi
 # Without a window manager Wine draws the windows' frames and captions itself.
-/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+"$TARVIK_SCRIPTS/wine-run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 # Wine takes the DPI from the prefix's LogPixels when its desktop starts.
-/usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+"$TARVIK_SCRIPTS/wine-run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
   /d "${LOGPIXELS:-96}" /f >/dev/null 2>&1
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-/usr/lib/wine/wineserver -w 2>/dev/null || true
+"$TARVIK_SCRIPTS/wine-run" --server -k 2>/dev/null || true
+"$TARVIK_SCRIPTS/wine-run" --server -w 2>/dev/null || true
 
 installer=
 cleanup() {
@@ -50,7 +50,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Wine's helper processes inherit the first program's output; keep it off the caller's pipe.
-/usr/lib/wine/wine64 "$program" >/dev/null 2>&1 &
+"$TARVIK_SCRIPTS/wine-run" "$program" >/dev/null 2>&1 &
 installer=$!
 if ! window=$(timeout 60 xdotool search --sync --onlyvisible --name "Tarvik V2" | head -1); then
   echo "screenshot-window: the installer's window did not appear" >&2
@@ -59,7 +59,7 @@ fi
 xdotool mousemove 0 0  # no tooltip over the lists
 sleep 2                # let it paint
 if [[ -n ${DPI_CHANGED:-} ]]; then
-  /usr/lib/wine/wine64 "$build_dir/bin/e2e_window_text.exe" --dpi-changed "$DPI_CHANGED" \
+  "$TARVIK_SCRIPTS/wine-run" "$build_dir/bin/e2e_window_text.exe" --dpi-changed "$DPI_CHANGED" \
     "Tarvik V2   official update 2"
   sleep 2
 fi

@@ -10,7 +10,7 @@ bash scripts/setup.sh
 bash scripts/build.sh all
 
 ensure_display
-trap 'stop_display; /usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+trap 'stop_display; "$TARVIK_SCRIPTS/wine-run" --server -k 2>/dev/null || true' EXIT
 ensure_wine_prefix "$PWD/build/windows/wineprefix"
 
 status=0

@@ -221,7 +221,7 @@ int32_t RunUnzipLibrary(UnzipCallbackTarget& component, UnzipOptions& options,
     LibraryOptions record(options);
 
     const auto singleEntryUnzip =
-        reinterpret_cast<SingleEntryUnzip>(EntryPoint("Wiz_SingleEntryUnzip"));
+        reinterpret_cast<SingleEntryUnzip>(EntryPoint(TARVIK_UNZIP_SINGLE_ENTRY_NAME));
     const int32_t result = singleEntryUnzip(includeCount, include.slots(), excludeCount,
                                             exclude.slots(), record.record(), &callbacks);
     record.writeBack(options);

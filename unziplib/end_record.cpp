@@ -83,7 +83,7 @@ void widenFromZip64Record(ArchiveSource& source, Candidate& candidate) {
   const uint64_t stated = get64(fields + 8);
   end.disks = get32(fields + 16);
   uint64_t at = stated;
-  if (!zip64EndRecordAt(source, at, locator)) at = locator - std::min(locator, kZip64EndSize);
+  if (!zip64EndRecordAt(source, at, locator)) at = locator - std::min<uint64_t>(locator, kZip64EndSize);
   if (!zip64EndRecordAt(source, at, locator)) {
     candidate.fault = damagedArchive("its ZIP64 end record is missing");
     return;

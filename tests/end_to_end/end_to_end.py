@@ -17,9 +17,11 @@
                                  how long the update took
 
 Options: --windows-build DIR (the program, the library and e2e_window_text.exe), --native-build
-DIR (the package tools), --work DIR (default WINDOWS_BUILD/e2e), --keep (keep case prefixes),
---use-display (run on $DISPLAY instead of a private Xvfb display).
-Screenshots go to screenshots/end_to_end/ at the repository's top.
+DIR (the package tools), --arch win64|win32 (the prefixes' Windows: 64-bit, where the 32-bit
+program runs through WoW64, the default; or 32-bit), --work DIR (default WINDOWS_BUILD/e2e, or
+e2e-win32), --keep (keep case prefixes), --use-display (run on $DISPLAY instead of a private Xvfb
+display). Screenshots go to screenshots/end_to_end/ (or end_to_end-win32/) at the repository's
+top.
 
 The prefix, as enriched, lists in this order: FS2000 Tarvik (2.0, ticked), Tarvik V21 (2.1),
 D:\\Scenery Extra\\Tarvik (2.0, ticked, named through its scenery sub-folder); FS2002 Tarvik (2.0,
@@ -42,8 +44,9 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests/support"))
 import flush_trace  # noqa: E402
-WINE = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/lib/wine/wineserver"
+# Wine (32-bit, and 64-bit for WoW64) in the Debian root of scripts/wine-root.
+WINE = str(REPO / "scripts/wine-run")
+WINESERVER = [WINE, "--server"]
 MAIN_TITLE = "Tarvik V2   official update 2"
 MESSAGE_TITLE = "tarvik_installer"
 SUCCESS = "Update installed successfully"
@@ -83,12 +86,15 @@ class Environment:
     def __init__(self, args):
         self.windows_build = Path(args.windows_build).resolve()
         self.native_build = Path(args.native_build).resolve()
-        self.work = Path(args.work or self.windows_build / "e2e").resolve()
+        # The Windows the prefixes play: 64-bit (the program runs through WoW64) or 32-bit.
+        self.arch = args.arch
+        suffix = "" if self.arch == "win64" else "-" + self.arch
+        self.work = Path(args.work or self.windows_build / f"e2e{suffix}").resolve()
         self.keep = args.keep
         self.use_display = args.use_display
         self.dist = self.work / "dist"
         self.base = self.work / "base-prefix"
-        self.shots = REPO / "screenshots" / "end_to_end"
+        self.shots = REPO / "screenshots" / f"end_to_end{suffix}"
         self.xvfb = None
 
     def wine_env(self, prefix):
@@ -132,8 +138,8 @@ def run_checked(command, **kwargs):
 
 def stop_wineserver(env, prefix):
     """Ends every Wine process of the prefix and its wineserver, which writes the registry."""
-    run_quiet([WINESERVER, "-k"], env=env.wine_env(prefix))
-    run_quiet([WINESERVER, "-w"], env=env.wine_env(prefix), timeout=60)
+    run_quiet([*WINESERVER, "-k"], env=env.wine_env(prefix))
+    run_quiet([*WINESERVER, "-w"], env=env.wine_env(prefix), timeout=60)
 
 
 # --- Setup ---------------------------------------------------------------------------------
@@ -165,7 +171,7 @@ def make_base_prefix(env, prefix):
     if prefix.exists():
         stop_wineserver(env, prefix)
         shutil.rmtree(prefix)
-    prefix_env = env.wine_env(prefix)
+    prefix_env = env.wine_env(prefix) | {"WINEARCH": env.arch}
     print(run_checked(["bash", str(REPO / "scripts/make-demo-prefix.sh"), str(prefix),
                        "--obsolete-files", "--read-only"], env=prefix_env, cwd=REPO))
     print(run_checked(["bash", str(REPO / "tests/end_to_end/enrich-prefix.sh"), str(prefix)],
@@ -485,8 +491,15 @@ def case_full_list(env, prefix):
 # Windows shows 32-bit programs without a manifest, run without administrator rights, a copy
 # from the user's VirtualStore in place of a file below Program Files that they once wrote.
 
-FS2002_IN_PROGRAM_FILES = "drive_c/Program Files (x86)/Microsoft Games/FS2002"
-TARVIK_IN_PROGRAM_FILES = FS2002_IN_PROGRAM_FILES + "/Addon Scenery/Tarvik"
+def fs2002_in_program_files(env):
+    """Where FS2002's installer puts it: the 32-bit programs' Program Files of the Windows."""
+    program_files = "Program Files (x86)" if env.arch == "win64" else "Program Files"
+    return f"drive_c/{program_files}/Microsoft Games/FS2002"
+
+
+def tarvik_in_program_files(env):
+    return fs2002_in_program_files(env) + "/Addon Scenery/Tarvik"
+
 TARVIK_B = "drive_c/Addons/TarvikB"
 
 
@@ -504,9 +517,9 @@ def relative_to_prefix(prefix, path):
     return str(path.relative_to(prefix))
 
 
-def move_fs2002_into_program_files(prefix):
-    """FS2002 where its installer puts it on 64-bit Windows, registered there."""
-    target = prefix / FS2002_IN_PROGRAM_FILES
+def move_fs2002_into_program_files(env, prefix):
+    """FS2002 where its installer puts it, registered there."""
+    target = prefix / fs2002_in_program_files(env)
     target.parent.mkdir(parents=True, exist_ok=True)
     shutil.move(str(prefix / "drive_c/Games/FS2002"), str(target))
     system = prefix / "system.reg"
@@ -514,8 +527,8 @@ def move_fs2002_into_program_files(prefix):
     registered = '"EXE path"="C:\\\\Games\\\\FS2002"'
     if registered not in text:
         raise Failure("the base prefix does not register FS2002 in C:\\Games\\FS2002")
-    system.write_text(text.replace(registered, '"EXE path"="C:\\\\Program Files (x86)\\\\'
-                                   'Microsoft Games\\\\FS2002"'), errors="surrogateescape")
+    folder = windows_path(fs2002_in_program_files(env)).replace("\\", "\\\\")
+    system.write_text(text.replace(registered, f'"EXE path"="{folder}"'), errors="surrogateescape")
 
 
 def first_payload_texture(env):
@@ -524,31 +537,31 @@ def first_payload_texture(env):
 
 
 def case_virtual_store(env, prefix):
-    """FS2002 below Program Files (x86); the copy of its scenery.cfg in the VirtualStore names
+    """FS2002 below the 32-bit programs' Program Files; the copy of its scenery.cfg in the VirtualStore names
     area B (C:\\Addons\\TarvikB, 2.0) too, and copies of a payload texture (old contents) and of
     an obsolete file hide A's real ones. A and B are offered and ticked; afterwards the
     simulator's view of A holds every file new and no obsolete one, and both scenery.cfg files
     are as they were."""
-    move_fs2002_into_program_files(prefix)
-    config = FS2002_IN_PROGRAM_FILES + "/scenery.cfg"
+    move_fs2002_into_program_files(env, prefix)
+    config = fs2002_in_program_files(env) + "/scenery.cfg"
     copy = virtual_copy(prefix, config)
     copy.parent.mkdir(parents=True)
     copy.write_bytes((prefix / config).read_bytes() + b"\r\n[Area.006]\r\nTitle=Tarvik B\r\n"
                      b"Local=C:\\Addons\\TarvikB\r\nLayer=6\r\nActive=TRUE\r\n")
     shutil.copytree(prefix / FS2000_TARVIK, prefix / TARVIK_B, symlinks=True)
-    area = virtual_copy(prefix, TARVIK_IN_PROGRAM_FILES)
+    area = virtual_copy(prefix, tarvik_in_program_files(env))
     for name, content in ((first_payload_texture(env), b"old texture"),
                           ("scenery/NOORD.XCL", b"obsolete")):
         (area / name).parent.mkdir(parents=True, exist_ok=True)
         (area / name).write_bytes(content)
     place_package(env, prefix, "drive_c/Tarvik Update")
-    a_line = "Tarvik versie 2.0         " + windows_path(TARVIK_IN_PROGRAM_FILES).lower()
+    a_line = "Tarvik versie 2.0         " + windows_path(tarvik_in_program_files(env)).lower()
     b_line = "Tarvik versie 2.0         " + windows_path(TARVIK_B).lower()
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], exit_code=0,
-                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, TARVIK_IN_PROGRAM_FILES,
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik_in_program_files(env),
                                           TARVIK_B],
-                                 virtual_copies={TARVIK_IN_PROGRAM_FILES:
+                                 virtual_copies={tarvik_in_program_files(env):
                                                  relative_to_prefix(prefix, area)},
                                  listed=[(True, a_line), (True, b_line)]))
 
@@ -557,21 +570,21 @@ def case_virtual_marker(env, prefix):
     """A's real marker is of version 2.1, its copy in the VirtualStore, which the simulator
     reads, of 2.0: the list shows 2.0, ticked, and the update leaves the simulator the new
     marker."""
-    move_fs2002_into_program_files(prefix)
-    marker = prefix / TARVIK_IN_PROGRAM_FILES / "scenery/qiro.bgl"
+    move_fs2002_into_program_files(env, prefix)
+    marker = prefix / tarvik_in_program_files(env) / "scenery/qiro.bgl"
     mode = marker.stat().st_mode
     marker.chmod(mode | 0o200)
     os.truncate(marker, 1040543)
     marker.chmod(mode)
-    copy = virtual_copy(prefix, TARVIK_IN_PROGRAM_FILES + "/scenery/qiro.bgl")
+    copy = virtual_copy(prefix, tarvik_in_program_files(env) + "/scenery/qiro.bgl")
     copy.parent.mkdir(parents=True)
     copy.write_bytes(bytes(1071681))
     place_package(env, prefix, "drive_c/Tarvik Update")
-    line = "Tarvik versie 2.0         " + windows_path(TARVIK_IN_PROGRAM_FILES).lower()
+    line = "Tarvik versie 2.0         " + windows_path(tarvik_in_program_files(env)).lower()
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], exit_code=0,
-                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, TARVIK_IN_PROGRAM_FILES],
-                                 virtual_copies={TARVIK_IN_PROGRAM_FILES:
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik_in_program_files(env)],
+                                 virtual_copies={tarvik_in_program_files(env):
                                                  relative_to_prefix(prefix, copy.parents[1])},
                                  listed=[(True, line)]))
 
@@ -698,7 +711,7 @@ def start_desktop(env, prefix):
     every window of that Wine session then fails. Such a start is ended and made again."""
     probe = [WINE, str(env.windows_build / "bin/e2e_window_text.exe"), "--can-create-window"]
     for _ in range(3):
-        run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
+        run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
         if run_quiet(probe, env=env.wine_env(prefix), timeout=60) == 0:
             return
         print("note: Wine's desktop started without its display driver; starting it again")
@@ -1415,8 +1428,8 @@ def fault_handover(env, name, case_root, prefix):
         handed = list_entries(env, prefix)
         if handed != chosen:
             problems.append(f"the new instance lists {handed}, not the handed-over {chosen}")
-        cwd = os.readlink(f"/proc/{pid}/cwd")
-        if os.path.realpath(cwd) != os.path.realpath(prefix / home):
+        cwd = flush_trace.real(os.readlink(f"/proc/{pid}/cwd"))  # as the host sees it
+        if cwd != flush_trace.real(str(prefix / home)):
             problems.append(f"the new instance runs in {cwd}, not in the installer's folder")
         screenshot(env, f"{name}-2-new-instance")
         run_quiet(["xdotool", "key", "--window", box, "Escape"])
@@ -1439,7 +1452,7 @@ def fault_handover(env, name, case_root, prefix):
 
 def trace_wineserver(env, prefix, output):
     """Starts the prefix's Wine server and attaches strace to it; returns the tracer."""
-    run_quiet([WINESERVER, "-p60"], env=env.wine_env(prefix))
+    run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
     wanted = b"\0WINEPREFIX=" + str(prefix).encode() + b"\0"
 
     def serves_prefix(process):
@@ -1639,6 +1652,8 @@ def main():
     parser.add_argument("--work")
     parser.add_argument("--prefix", help="the demo's Wine prefix")
     parser.add_argument("--dist", default=str(REPO / "dist"), help="the demo's package folder")
+    parser.add_argument("--arch", choices=["win64", "win32"], default="win64",
+                        help="the prefixes' Windows: 64-bit (WoW64, the default) or 32-bit")
     parser.add_argument("--keep", action="store_true", help="keep the case prefixes")
     parser.add_argument("--use-display", action="store_true",
                         help="run on $DISPLAY instead of a private Xvfb display")

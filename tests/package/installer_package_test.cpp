@@ -266,12 +266,13 @@ TEST_F(InstallerPackage, TheProgramsResourcesAreChecked) {
 // DLL that the program or its library imports, a file put beside them could stand in for.
 TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAreFound) {
   folder_.write("bin/tarvik_installer.exe",
-                testing::buildProgram(testing::installerResources(), true,
+                testing::buildProgram(testing::installerResources(), false,
                                       {"KERNEL32.dll", "COMCTL32.dll", "RstrtMgr.DLL"}));
   buildPackage(program_, archive_, package_);
   PackageCheckOptions options;
   options.library = folder_.write(
-      "dist/tarvik_unzip.dll", testing::buildProgram({}, true, {"msvcrt.dll", "comctl32.dll"}));
+      "dist/tarvik_unzip.dll", testing::buildProgram({}, false, {"msvcrt.dll", "comctl32.dll"},
+                                                     {"UzpVersion2", "Wiz_SingleEntryUnzip"}));
   EXPECT_THAT(check(options).problems,
               ElementsAre(StartsWith("the program: it imports RstrtMgr.DLL, which Windows looks "
                                      "for in the program's own folder first"),
@@ -280,6 +281,33 @@ TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAr
   folder_.write("dist/tarvik_unzip.dll", "not a program");
   EXPECT_THAT(check(options).problems,
               Contains(StartsWith("the unzip library is not a Windows library")));
+}
+
+// One program for every Windows the simulators run on: both files 32-bit, and the library's
+// entry points exported under the plain names that the program looks up.
+TEST_F(InstallerPackage, A64BitFileOrALibraryWithDecoratedExportsIsFound) {
+  folder_.write("bin/tarvik_installer.exe", testing::buildProgram(testing::installerResources()));
+  buildPackage(program_, archive_, package_);
+  PackageCheckOptions options;
+  options.library = folder_.write(
+      "dist/tarvik_unzip.dll",
+      testing::buildProgram({}, false, {}, {"UzpVersion2", "Wiz_SingleEntryUnzip"}));
+  EXPECT_THAT(check(options).problems, ElementsAre());
+
+  folder_.write("dist/tarvik_unzip.dll",
+                testing::buildProgram({}, true, {}, {"UzpVersion2@4", "_Wiz_SingleEntryUnzip@24"}));
+  EXPECT_THAT(check(options).problems,
+              ElementsAre(StartsWith("the unzip library: it is not a 32-bit Windows file"),
+                          "the unzip library: it does not export Wiz_SingleEntryUnzip, only "
+                          "_Wiz_SingleEntryUnzip@24 (a decorated name)",
+                          "the unzip library: it does not export UzpVersion2, only UzpVersion2@4 "
+                          "(a decorated name)"));
+
+  folder_.write("bin/tarvik_installer.exe",
+                testing::buildProgram(testing::installerResources(), true));
+  buildPackage(program_, archive_, package_);
+  EXPECT_THAT(check().problems,
+              ElementsAre(StartsWith("the program: it is not a 32-bit Windows file")));
 }
 
 // What signing does to a package: pads it to a multiple of 8 bytes, appends the signature,

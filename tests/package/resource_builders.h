@@ -13,11 +13,12 @@
 
 namespace tarvik::package::testing {
 
-// A program file (PE32+, or PE32 when pe32Plus is false) with one section ".rsrc" that holds
-// the resources, grouped by type, then name, then language in the order first given, and an
-// import table naming the DLLs given.
-std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus = true,
-                         const std::vector<std::string>& imports = {});
+// A program file (PE32 for Intel 80386, or PE32+ for x64 when pe32Plus) with one section
+// ".rsrc" that holds the resources, grouped by type, then name, then language in the order
+// first given, an import table naming the DLLs given and an export table of the names given.
+std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus = false,
+                         const std::vector<std::string>& imports = {},
+                         const std::vector<std::string>& exports = {});
 // Where buildProgram puts the resource section, in the file and in memory.
 inline constexpr uint32_t kResourceFilePosition = 0x200;
 inline constexpr uint32_t kResourceAddress = 0x1000;

@@ -48,27 +48,25 @@ class ResourceModule {
   HMODULE module_;
 };
 
+int resourceNumber(LPCWSTR name) {
+  return IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(name)) : -1;
+}
+
+BOOL CALLBACK addName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
+  reinterpret_cast<std::set<int>*>(names)->insert(resourceNumber(name));
+  return TRUE;
+}
+
+BOOL CALLBACK addType(HMODULE module, LPWSTR type, LONG_PTR found) {
+  auto& all = *reinterpret_cast<std::map<int, std::set<int>>*>(found);
+  EnumResourceNamesW(module, type, addName, reinterpret_cast<LONG_PTR>(&all[resourceNumber(type)]));
+  return TRUE;
+}
+
 // Every resource as type number -> its names' numbers (named resources count as -1).
 std::map<int, std::set<int>> allResources(HMODULE module) {
   std::map<int, std::set<int>> found;
-  EnumResourceTypesW(
-      module,
-      [](HMODULE module, LPWSTR type, LONG_PTR found) -> BOOL {
-        auto& all = *reinterpret_cast<std::map<int, std::set<int>>*>(found);
-        const int typeNumber =
-            IS_INTRESOURCE(type) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(type)) : -1;
-        all[typeNumber];
-        EnumResourceNamesW(
-            module, type,
-            [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) -> BOOL {
-              reinterpret_cast<std::set<int>*>(names)->insert(
-                  IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(name)) : -1);
-              return TRUE;
-            },
-            reinterpret_cast<LONG_PTR>(&all[typeNumber]));
-        return TRUE;
-      },
-      reinterpret_cast<LONG_PTR>(&found));
+  EnumResourceTypesW(module, addType, reinterpret_cast<LONG_PTR>(&found));
   return found;
 }
 
