@@ -32,6 +32,16 @@ inline constexpr std::string_view kNoFolderSelected =
     "Tick the Tarvik folders to update in the list, or press \"Add folder...\" to choose one "
     "yourself.";
 
+// The hand-over to an instance with administrator rights.
+inline constexpr std::string_view kNetworkFoldersUnreachable =
+    "The installer started with administrator rights cannot reach these ticked folders: they "
+    "are on network drives whose network path Windows does not tell. They are handed over "
+    "unticked; to update them, map their drives again or start the installer from an "
+    "administrator's account.";
+inline constexpr std::string_view kTooManyFoldersToHandOver =
+    "Too many folders are ticked to hand them to an installer with administrator rights. Tick "
+    "fewer folders, or start the installer with administrator rights yourself.";
+
 // The folder picker.
 inline constexpr std::string_view kPickerPrompt = "Please select the Tarvik directory";
 inline constexpr std::string_view kPickerSelect = "Select directory";

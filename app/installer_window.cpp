@@ -1,12 +1,14 @@
 #include "app/installer_window.h"
 
 #include "app/exit_codes.h"
+#include "app/handover.h"
 #include "app/installer_texts.h"
 #include "app/payload_contents.h"
 #include "app/staging_leftovers.h"
 #include "app/update_application.h"
 #include "app/update_checks.h"
 #include "discovery/addon_version.h"
+#include "discovery/candidate_lists.h"
 #include "discovery/simulator_detection.h"
 #include "platform/runtime_error.h"
 #include "unzip/unzip_binding.h"
@@ -44,15 +46,23 @@ void selectMarker(cUnzip& pakket, int32_t marker, bool markerAlone) {
 
 Tarvik_installer_main::Tarvik_installer_main(WindowControls& controls, Registry& registry,
                                              FileSystem& files, WriteAccess& access,
-                                             std::string installerPath)
+                                             std::string installerPath, std::string virtualStore,
+                                             std::optional<Handover> handover)
     : controls_(controls),
       registry_(registry),
       files_(files),
       access_(access),
       installerPath_(std::move(installerPath)),
+      virtualStore_(std::move(virtualStore)),
+      handover_(std::move(handover)),
       scan_(files, controls.list1(), controls.list2()) {}
 
-void Tarvik_installer_main::Form_Load() { DetectSimulators(); }
+void Tarvik_installer_main::Form_Load() {
+  if (!handover_) return DetectSimulators();
+  for (const HandedOverEntry& entry : handover_->entries)
+    appendCandidate(controls_.list1(), controls_.list2(), entry.folder, entry.displayLine,
+                    entry.ticked);
+}
 
 void Tarvik_installer_main::DetectSimulators() {
   tarvik::DetectSimulators(registry_, [this](const std::string& folder, const std::string& label) {
@@ -190,7 +200,7 @@ bool Tarvik_installer_main::updateCanStart(const std::vector<std::string>& folde
       case RetryAnswer::kRetry:
         break;
       case RetryAnswer::kRunAsAdministrator:
-        if (!access_.restartAsAdministrator()) break;
+        if (!handOverToAdministrator()) break;
         running_ = false;
         controls_.endProgram(exit_code::kRestartedAsAdministrator);
         return false;
@@ -201,6 +211,50 @@ bool Tarvik_installer_main::updateCanStart(const std::vector<std::string>& folde
     }
   }
   return true;
+}
+
+// Starts the installer again with administrator rights and hands it the list as it stands;
+// false when it did not start.
+bool Tarvik_installer_main::handOverToAdministrator() {
+  const std::optional<Handover> handover = handoverForAdministrator();
+  return handover && access_.restartAsAdministrator(handoverArgument(*handover));
+}
+
+// The list for the new instance, each folder as a program with administrator rights reaches
+// it. A ticked folder on a network drive whose network path cannot be had is handed over
+// unticked, and the user is told. A list too long for a command line is handed over with its
+// ticked entries only; nothing when even they are too many, which the user is told.
+std::optional<Handover> Tarvik_installer_main::handoverForAdministrator() {
+  CheckList& List1 = controls_.list1();
+  CheckList& List2 = controls_.list2();
+  Handover all{{}, virtualStore_};
+  std::string unreachable;
+  for (int i = 0; i < List1.count(); ++i) {
+    HandedOverEntry entry{List1.text(i), List2.text(i), List2.selected(i)};
+    const auto reachable = access_.pathForAdministrator(entry.folder);
+    if (!reachable && entry.ticked) unreachable += "  " + entry.folder + "\n";
+    if (reachable && *reachable != entry.folder) {
+      if (entry.displayLine.ends_with(entry.folder))
+        entry.displayLine.replace(entry.displayLine.size() - entry.folder.size(),
+                                  entry.folder.size(), *reachable);
+      entry.folder = *reachable;
+    }
+    entry.ticked = entry.ticked && reachable;
+    all.entries.push_back(std::move(entry));
+  }
+  if (!unreachable.empty())
+    controls_.showWarning(std::string(kNetworkFoldersUnreachable) + "\n\n" + unreachable,
+                          std::string(kAppTitle));
+  const auto fits = [this](const Handover& handover) {
+    return installerPath_.size() + handoverArgument(handover).size() + 3 <= kLongestCommandLine;
+  };
+  if (fits(all)) return all;
+  Handover ticked{{}, virtualStore_};
+  for (const HandedOverEntry& entry : all.entries)
+    if (entry.ticked) ticked.entries.push_back(entry);
+  if (fits(ticked)) return ticked;
+  controls_.showWarning(std::string(kTooManyFoldersToHandOver), std::string(kAppTitle));
+  return std::nullopt;
 }
 
 // The folder as the list names it; every file operation and the library use the folder as the

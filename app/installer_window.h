@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/handover.h"
 #include "app/run_progress.h"
 #include "discovery/scenery_config_scan.h"
 #include "platform/file_system.h"
@@ -22,11 +23,16 @@ namespace tarvik {
 class Tarvik_installer_main : private UnzipEventListener {
  public:
   // installerPath is the full path of the running installer, whose appended archive is the
-  // payload. access answers the checks made before an update changes anything.
+  // payload. access answers the checks made before an update changes anything. virtualStore is
+  // the VirtualStore of the user who started the installer; handover, the choice that an
+  // instance without administrator rights handed to this one.
   Tarvik_installer_main(WindowControls& controls, Registry& registry, FileSystem& files,
-                        WriteAccess& access, std::string installerPath);
+                        WriteAccess& access, std::string installerPath,
+                        std::string virtualStore = {},
+                        std::optional<Handover> handover = std::nullopt);
 
-  // The window's handlers. Call them through runHandler (app/handlers.h).
+  // The window's handlers. Call them through runHandler (app/handlers.h). Form_Load finds the
+  // add-on's folders, or shows exactly the list that was handed over.
   void Form_Load();
   void Command1_Click();
   void AddFolder_Click();
@@ -49,6 +55,8 @@ class Tarvik_installer_main : private UnzipEventListener {
   bool unzipLibraryLoads();
   bool payloadIsReadable();
   bool updateCanStart(const std::vector<std::string>& folders);
+  bool handOverToAdministrator();
+  std::optional<Handover> handoverForAdministrator();
   void updateFolder(const std::string& listed);
   bool extractMarkerLast(const std::string& folder);
   bool revealExtracted(const std::string& folder);
@@ -59,6 +67,8 @@ class Tarvik_installer_main : private UnzipEventListener {
   FileSystem& files_;
   WriteAccess& access_;
   std::string installerPath_;
+  std::string virtualStore_;
+  std::optional<Handover> handover_;
   SceneryConfigScan scan_;
   std::unique_ptr<cUnzip> pakket;
   std::vector<PayloadFile> payload_;  // the archive's files, listed when the run starts

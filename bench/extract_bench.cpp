@@ -1,8 +1,8 @@
-// tarvik_unzip_bench ARCHIVE FOLDER [--test]: extracts the archive into the folder with the unzip
-// library, as the installer does (folder names kept, existing files overwritten, every line
-// printed through the print callback), and prints the result, the number of lines, the time
+// tarvik_unzip_bench ARCHIVE FOLDER [--test] [--lines]: extracts the archive into the folder with
+// the unzip library, as the installer does (folder names kept, existing files overwritten, every
+// line printed through the print callback), and prints the result, the number of lines, the time
 // the call took and, on Linux, the peak resident memory of this program. With --test it only
-// tests the archive (inflate and CRC, nothing written).
+// tests the archive (inflate and CRC, nothing written); with --lines it also prints every line.
 
 #include <chrono>
 #include <cstdio>
@@ -14,9 +14,11 @@
 namespace {
 
 unsigned long printedLines = 0;
+bool showLines = false;
 
-int TARVIK_UNZIP_CALL countLine(char*, uint32_t) {
+int TARVIK_UNZIP_CALL countLine(char* text, uint32_t length) {
   ++printedLines;
+  if (showLines) std::printf("%.*s\n", static_cast<int>(length), text);
   return 0;
 }
 
@@ -34,9 +36,16 @@ long peakResidentKiB() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool testOnly = argc == 4 && std::string(argv[3]) == "--test";
-  if (argc != 3 && !testOnly) {
-    std::fprintf(stderr, "usage: tarvik_unzip_bench ARCHIVE FOLDER [--test]\n");
+  bool testOnly = false;
+  bool wrongUse = argc < 3;
+  for (int i = 3; i < argc; ++i) {
+    const std::string option = argv[i];
+    testOnly = testOnly || option == "--test";
+    showLines = showLines || option == "--lines";
+    wrongUse = wrongUse || (option != "--test" && option != "--lines");
+  }
+  if (wrongUse) {
+    std::fprintf(stderr, "usage: tarvik_unzip_bench ARCHIVE FOLDER [--test] [--lines]\n");
     return 2;
   }
   std::string archive = argv[1];

@@ -18,6 +18,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tarvik::testing;
 
+std::string crcBytes(const std::string& text) {
+  const uint32_t crc = crcOf(text);
+  return {static_cast<char>(crc), static_cast<char>(crc >> 8), static_cast<char>(crc >> 16),
+          static_cast<char>(crc >> 24)};
+}
+
 ZipMember member(const std::string& name, const std::string& data) {
   ZipMember m;
   m.name = name;
@@ -75,9 +81,31 @@ std::map<std::string, std::string> builtArchives() {
 
   ZipMember bzip = member("bzip2.bgl", "BZh91AY&SY");
   bzip.method = 12;
-  ZipMember zip64 = member("zip64.bgl", "data");
-  zip64.centralExtra = std::string("\x01\x00\x00\x00", 4);
-  archives["unsupported"] = ZipBuilder().add(bzip).add(zip64).file("fine.bgl", "fine").build();
+  ZipMember aes = member("aes.bgl", "data");
+  aes.method = 99;
+  archives["unsupported"] = ZipBuilder().add(bzip).add(aes).file("fine.bgl", "fine").build();
+
+  // ZIP64: every size and offset in extra fields, the ZIP64 end record, behind other data.
+  ZipBuilder zip64 = plain;
+  zip64.zip64 = ZipBuilder::Zip64::kAlways;
+  archives["zip64"] = zip64.build();
+  zip64.prefix = "MZ" + std::string(200, 'P');
+  ZipMember streamed64 = member("scenery/streamed.bgl", sampleText(1500, 8));
+  streamed64.dataDescriptor = true;
+  archives["zip64_prefixed"] = zip64.add(streamed64).build();
+
+  // Names from Unicode path fields, a comment from a Unicode comment field, folders by attribute.
+  ZipMember unicode = member("Cafe.txt", "cafe");
+  unicode.comment = "comment";
+  unicode.centralExtra = std::string("\x75\x70\x0E\x00\x01", 5) + crcBytes("Cafe.txt") +
+                         "Caf\xC3\xA9.txt" + std::string("\x75\x63\x0C\x00\x01", 5) +
+                         crcBytes("comment") + "comme\xC3\xA9";
+  unicode.localExtra = unicode.centralExtra.substr(0, 18);
+  ZipMember dosFolder = member("def", "");
+  dosFolder.method = 0;
+  dosFolder.versionMadeBy = 0x0014;
+  dosFolder.externalAttributes = 0x10;
+  archives["unicode_folders"] = ZipBuilder().add(unicode).add(dosFolder).file("def/foo", "foo").build();
 
   ZipBuilder twice;
   twice.file("scenery/twice.bgl", sampleText(4000)).file("scenery/twice.bgl", "second");

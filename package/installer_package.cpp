@@ -7,15 +7,14 @@
 #include <set>
 #include <sstream>
 
-#include "package/pe_exports.h"
 #include "package/pe_image.h"
+#include "package/pe_exports.h"
 #include "package/pe_imports.h"
 #include "package/pe_resources.h"
 #include "package/payload_folder.h"
 #include "package/resource_check.h"
 #include "package/zip_layout.h"
 #include "package/zip_reader.h"
-#include "unzip/entry_points.h"
 
 namespace fs = std::filesystem;
 
@@ -126,7 +125,8 @@ class PackageCheck {
         problem("the program's header checksum " + hex(image.checksum()) +
                 " is not the one computed over the " +
                 (report_.isSigned() ? "signed file, " : "program, ") + hex(computed));
-      for (const std::string& finding : notPe32X86(image)) problem("the program: " + finding);
+      for (const std::string& finding : notFor32BitWindows(image))
+        problem("the program: " + finding);
       for (const std::string& finding : plantableImports(image, true))
         problem("the program: " + finding);
       if (!options_.checkResources) return;
@@ -137,18 +137,14 @@ class PackageCheck {
     }
   }
 
-  // The library delivered beside the program is a 32-bit one, as the program is, exports the
-  // entry points the program looks up under their plain names, and imports nothing that a file
-  // beside it could stand in for.
+  // The library delivered beside the program is as 32-bit as the program, exports what the
+  // program looks up, and imports nothing that a file beside it could stand in for.
   void checkLibrary() {
     try {
       const PeImage library(readBytes(options_.library));
-      std::vector<std::string> findings = notPe32X86(library);
-      const std::vector<std::string_view> wanted(entry_points::kAll.begin(),
-                                                 entry_points::kAll.end());
-      for (std::vector<std::string> more : {missingExports(library, wanted),
-                                            plantableImports(library, false)})
-        findings.insert(findings.end(), more.begin(), more.end());
+      std::vector<std::string> findings = notFor32BitWindows(library);
+      for (std::string& finding : missingEntryPoints(library)) findings.push_back(finding);
+      for (std::string& finding : plantableImports(library, false)) findings.push_back(finding);
       for (const std::string& finding : findings) problem("the unzip library: " + finding);
     } catch (const PeFormatError& error) {
       problem(std::string("the unzip library is not a Windows library: ") + error.what());

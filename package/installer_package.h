@@ -64,9 +64,8 @@ struct PackageCheckOptions {
   bool extractEntries = true;
   // Holds the program's resources to what the installer must carry.
   bool checkResources = true;
-  // The unzip library delivered beside the package; when given, it is held to the program's
-  // rules (32-bit x86, imports) and must export the entry points the program looks up under
-  // their plain names.
+  // The unzip library delivered beside the package; when given, its imports are held to the
+  // same rule as the program's.
   std::filesystem::path library{};
 };
 
@@ -79,8 +78,8 @@ struct PackageCheckOptions {
 // from the program's), and the entries are
 // files under "scenery/" and "texture/" and those two folders, none encrypted, none stored
 // under a name that Windows would merge with another. The program, and the library when given,
-// are 32-bit x86 files (PE32, Intel 386) that import only DLLs that Windows always maps from its
-// system folder. Never throws for a faulty package; its faults are the report's problems.
+// import only DLLs that Windows always maps from its system folder. Never throws for a faulty package; its
+// faults are the report's problems.
 PackageReport checkPackage(const std::filesystem::path& package,
                            const std::filesystem::path& program,
                            const PackageCheckOptions& options = {});

@@ -1,11 +1,8 @@
 #pragma once
-// The names a Windows library exports, and the rule that holds the delivered unzip library to
-// the names its caller looks up. On 32-bit Windows a linker names a __stdcall function
-// _Name@N (N the bytes of its arguments) unless told otherwise; GetProcAddress("Name") then
-// finds nothing.
+// The names under which a Windows library exports its functions, and what the installer's
+// files must be to run on every Windows the simulators run on.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "package/pe_image.h"
@@ -16,13 +13,13 @@ namespace tarvik::package {
 // outside the file's sections.
 std::vector<std::string> exportedNames(const PeImage& image);
 
-// One finding for each name of `wanted` that the library does not export as it is spelled
-// there, telling a decorated export of it apart from a missing one.
-std::vector<std::string> missingExports(const PeImage& image,
-                                        const std::vector<std::string_view>& wanted);
+// One finding when the file is not a 32-bit Windows file (PE32, Intel 80386): only such a file
+// starts on 32-bit Windows as well as on 64-bit Windows (through WoW64).
+std::vector<std::string> notFor32BitWindows(const PeImage& image);
 
-// One finding when the file is not a 32-bit x86 program file (PE32, Intel 386), which 32-bit
-// Windows would refuse to start or to load.
-std::vector<std::string> notPe32X86(const PeImage& image);
+// One finding for each entry point of the unzip library that the installer looks up by its
+// plain name and that the library does not export under it (a 32-bit __stdcall function that
+// the linker exported as "Name@bytes", say).
+std::vector<std::string> missingEntryPoints(const PeImage& library);
 
 }  // namespace tarvik::package

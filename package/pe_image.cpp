@@ -112,14 +112,13 @@ std::string_view PeImage::at(uint32_t address, uint32_t length) const {
   throw PeFormatError("no section holds address " + std::to_string(address));
 }
 
-std::string PeImage::textAt(uint32_t address, size_t limit) const {
-  std::string text;
+std::string PeImage::nameAt(uint32_t address) const {
+  std::string name;
   for (uint32_t at = address;; ++at) {
     const char c = this->at(at, 1)[0];
-    if (c == '\0') return text;
-    if (text.size() == limit)
-      throw PeFormatError("a name at address " + std::to_string(address) + " runs on");
-    text.push_back(c);
+    if (c == '\0') return name;
+    if (name.size() == 260) throw PeFormatError("a name runs on");
+    name.push_back(c);
   }
 }
 

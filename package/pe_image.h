@@ -29,6 +29,12 @@ struct PeDataDirectory {
   uint32_t size = 0;
 };
 
+// The processor a file is made for (its file header's "Machine").
+namespace pe_machine {
+inline constexpr uint16_t kI386 = 0x014C;
+inline constexpr uint16_t kAmd64 = 0x8664;
+}  // namespace pe_machine
+
 namespace pe_directory {
 inline constexpr size_t kExports = 0;
 inline constexpr size_t kResources = 2;
@@ -44,11 +50,7 @@ class PeImage {
 
   std::string_view bytes() const { return bytes_; }
   bool is64Bit() const { return is64Bit_; }
-  // The processor the file is made for (the file header's machine field).
   uint16_t machine() const { return machine_; }
-  // A 32-bit x86 file (PE32, Intel 386): the kind that every Windows runs, 32-bit and 64-bit.
-  bool isPe32X86() const { return !is64Bit_ && machine_ == kMachineI386; }
-  static constexpr uint16_t kMachineI386 = 0x014C;
   // The checksum stored in the optional header, and the one computed over the bytes as the
   // linker computes it (16-bit sums with carries folded in, the checksum field taken as 0, plus
   // the length). A linker may leave the stored one 0.
@@ -67,9 +69,9 @@ class PeImage {
   // The file bytes that hold length bytes at the address; throws PeFormatError when they do not
   // all lie in one section's raw data.
   std::string_view at(uint32_t address, uint32_t length) const;
-  // The NUL-terminated text at the address (a name in an import or export table), at most
-  // `limit` bytes; throws PeFormatError when it runs on or out of its section.
-  std::string textAt(uint32_t address, size_t limit = 260) const;
+  // The NUL-terminated name at the address (of a DLL, an export); throws PeFormatError when it
+  // runs on past 260 characters or out of its section.
+  std::string nameAt(uint32_t address) const;
 
  private:
   void readHeaders();

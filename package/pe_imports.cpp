@@ -31,7 +31,7 @@ void readNames(const PeImage& image, size_t directory, uint32_t descriptorSize,
     const std::string_view descriptor = image.at(at, descriptorSize);
     const uint32_t name = getU32(descriptor, nameOffset);
     if (name == 0) return;
-    names.push_back(image.textAt(name));
+    names.push_back(image.nameAt(name));
   }
 }
 

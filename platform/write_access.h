@@ -41,9 +41,13 @@ class WriteAccess {
   virtual Access canCreateIn(const std::string& folder) = 0;
   // The names of the programs that hold any of the files open, as far as the system can tell.
   virtual std::vector<std::string> programsUsing(const std::vector<std::string>& files) = 0;
-  // Starts this program again with administrator rights; false when the user declined or the
-  // system could not start it.
-  virtual bool restartAsAdministrator() = 0;
+  // The folder as this program started with administrator rights can reach it: the folder
+  // itself, or for one on a mapped network drive (which Windows does not show to programs the
+  // user runs with administrator rights) its network path; nullopt when that cannot be had.
+  virtual std::optional<std::string> pathForAdministrator(const std::string& folder) = 0;
+  // Starts this program again with administrator rights, in its own folder, with arguments as
+  // its command line; false when the user declined or the system could not start it.
+  virtual bool restartAsAdministrator(const std::string& arguments) = 0;
 };
 
 }  // namespace tarvik

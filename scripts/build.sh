@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds both trees: build/native (Linux, sanitizers on) and build/windows
-# (cross-compiled with 32-bit MinGW-w64: the product). Usage: scripts/build.sh [native|windows|all]
+# (cross-compiled with MinGW-w64). Usage: scripts/build.sh [native|windows|all]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 which=${1:-all}
@@ -11,6 +11,6 @@ if [[ $which == native || $which == all ]]; then
 fi
 if [[ $which == windows || $which == all ]]; then
   cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
   cmake --build build/windows
 fi

@@ -9,8 +9,6 @@
 #                      every add-on folder's scenery sub-folder
 #   --read-only        make the add-on folders' files read-only (and the textures hidden)
 #   --no-drive-d       do not map drive D:; the unknown-version folder then lives on C:
-#   --win32            a prefix of 32-bit Windows (default: 64-bit Windows, where the 32-bit
-#                      installer runs through WoW64)
 #
 # What it makes (C: is PREFIX/drive_c, D: is PREFIX/drive_d):
 #   HKLM\SOFTWARE\Microsoft\Microsoft Games\Flight Simulator\7.0  path     = C:\Games\FS2000
@@ -36,13 +34,11 @@ shift
 obsolete_files=false
 read_only=false
 drive_d=true
-arch=win64
 for option in "$@"; do
   case $option in
     --obsolete-files) obsolete_files=true ;;
     --read-only) read_only=true ;;
     --no-drive-d) drive_d=false ;;
-    --win32) arch=win32 ;;
     *) echo "make-demo-prefix: unknown option $option" >&2; exit 2 ;;
   esac
 done
@@ -50,8 +46,8 @@ done
 # Marker sizes that tell the versions apart.
 readonly SIZE_V10=442751 SIZE_V20=1071681 SIZE_V21=1040543 SIZE_UNKNOWN=1000000
 
-ensure_wine_prefix "$prefix" $arch
-wine=root_wine
+ensure_wine_prefix "$prefix"
+wine="$TARVIK_SCRIPTS/wine-run"
 c=$prefix/drive_c
 
 if $drive_d; then
@@ -138,5 +134,5 @@ Demo prefix: $prefix
     C:\\Games\\Addons\\Tarvik V21             version 2.1 (both, Local=..\\ line)
     C:\\Scenery\\Tarvik Old                  version 1.0 (FS2000, drive line; not offered)
     $unknown_windows$(printf '%*s' $((39 - ${#unknown_windows})) '')version unknown (FS2002, drive line)
-  obsolete files: $obsolete_files   read-only files: $read_only   drive D: $drive_d   $arch
+  obsolete files: $obsolete_files   read-only files: $read_only   drive D: $drive_d
 EOF

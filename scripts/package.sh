@@ -18,9 +18,8 @@
 #
 # Environment: TARVIK_NATIVE_BUILD (default build/native: the package tools),
 # TARVIK_WINDOWS_BUILD (default build/windows: the program and the library), TARVIK_DIST
-# (default dist), TARVIK_PACKAGE_WORK (default NATIVE_BUILD/package: the payload and the archive
-# on their way), TARVIK_NO_BUILD=1 to use the trees as they are instead of bringing the targets
-# up to date.
+# (default dist), TARVIK_NO_BUILD=1 to use the trees as they are instead of bringing the
+# targets up to date.
 set -euo pipefail
 usage() {
   echo "usage: scripts/package.sh [PAYLOAD_FOLDER] [--sign-pkcs12 FILE [--timestamp URL]]" >&2
@@ -62,7 +61,7 @@ for file in "${tools[@]/#/$native/bin/}" "$windows/bin/tarvik_installer.exe" \
   [[ -f $file ]] || { echo "package: $file is missing; run scripts/build.sh first" >&2; exit 2; }
 done
 
-work=${TARVIK_PACKAGE_WORK:-$native/package}
+work=$native/package
 mkdir -p "$work" "$dist"
 if [[ -z $payload_folder ]]; then
   echo "package: generating the demo payload"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, test and run the demo. Wine is not
-# among them: it runs inside the project's own Debian root, which scripts/debian-root.sh makes
-# with debootstrap. Safe to run again: apt-get only installs what is missing.
+# Installs every Debian package the project needs to build, test and run the demo, and makes the
+# Debian root whose 32-bit Wine runs the Windows program (scripts/wine-root). Safe to run again:
+# apt-get only installs what is missing, and the root is made once.
 set -euo pipefail
 
 packages=(
@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix libz-mingw-w64-dev
   debootstrap
   xvfb xauth xdotool x11-utils imagemagick strace
-  python3 zip unzip libarchive-tools p7zip-full
+  python3 zip unzip libarchive-tools p7zip-full locales
   osslsigncode openssl
   nsis
 )
@@ -29,3 +29,4 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 echo "setup: all packages present"
+"$(dirname "$0")/wine-root" ensure

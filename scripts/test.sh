@@ -1,26 +1,16 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: the native tests, then the Windows tests under 32-bit
-# Wine inside the project's Debian root (made while the trees build, the first time), in the
-# build's own win64 prefix, with a virtual X display when there is none; the end-to-end cases
-# run in win64 and in win32 prefixes of their own. Then the unzip library's fuzz target for
-# about a minute (scripts/fuzz.sh; any finding fails the run).
+# Sets everything up and runs every test: the native tests, then the Windows tests under Wine
+# (in the build's own Wine prefix, with a virtual X display when there is none), then the unzip
+# library's fuzz target for about a minute (scripts/fuzz.sh; any finding fails the run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
 bash scripts/setup.sh
-mkdir -p build
-bash scripts/debian-root.sh >build/debian-root.out 2>&1 &
-root_job=$!
 bash scripts/build.sh all
-if ! wait $root_job; then
-  cat build/debian-root.out >&2
-  exit 1
-fi
-cat build/debian-root.out
 
 ensure_display
-trap 'stop_display; root_wineserver -k 2>/dev/null || true' EXIT
+trap 'stop_display; "$TARVIK_SCRIPTS/wine-run" --server -k 2>/dev/null || true' EXIT
 ensure_wine_prefix "$PWD/build/windows/wineprefix"
 
 status=0

@@ -8,7 +8,6 @@
 #include "platform/program.h"
 #include "platform/runtime_error.h"
 #include "unzip/checked_library_loader.h"
-#include "unzip/entry_points.h"
 #include "unzip/entry_text.h"
 #include "unzip/library_records.h"
 #include "unzip/ole_date.h"
@@ -221,8 +220,8 @@ int32_t RunUnzipLibrary(UnzipCallbackTarget& component, UnzipOptions& options,
     state.PasswordRefused = false;
     LibraryOptions record(options);
 
-    const auto singleEntryUnzip = reinterpret_cast<SingleEntryUnzip>(
-        EntryPoint(std::string(entry_points::kSingleEntryUnzip)));
+    const auto singleEntryUnzip =
+        reinterpret_cast<SingleEntryUnzip>(EntryPoint(TARVIK_UNZIP_SINGLE_ENTRY_NAME));
     const int32_t result = singleEntryUnzip(includeCount, include.slots(), excludeCount,
                                             exclude.slots(), record.record(), &callbacks);
     record.writeBack(options);

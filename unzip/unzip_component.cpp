@@ -8,7 +8,6 @@
 
 #include "platform/program.h"
 #include "platform/runtime_error.h"
-#include "unzip/entry_points.h"
 #include "unzip/entry_text.h"
 #include "unziplib/tarvik_unzip.h"
 
@@ -135,8 +134,7 @@ void cUnzip::GetVersion(int32_t& lMajor, int32_t& lMinor, int32_t& lRevision, do
                         std::string& sExtraInfo) {
   static_assert(sizeof(UzpVer2) == 64, "the version record is 64 bytes");
   using UzpVersion2Entry = int(TARVIK_UNZIP_CALL*)(UzpVer2*);
-  const auto uzpVersion2 = reinterpret_cast<UzpVersion2Entry>(
-      mUnzip::EntryPoint(std::string(entry_points::kVersion)));
+  const auto uzpVersion2 = reinterpret_cast<UzpVersion2Entry>(mUnzip::EntryPoint(TARVIK_UNZIP_VERSION_NAME));
 
   UzpVer2 version{};
   version.structlen = sizeof(UzpVer2);

@@ -83,7 +83,7 @@ void EntryDecoder::decode(ArchiveSource& source, const EncodedData& data, ZipDec
   if (checked.crc() != data.crc) throw badData("CRC error");
 }
 
-void EntryDecoder::inflateInMemory(std::span<const uint8_t> input, uint32_t declaredSize,
+void EntryDecoder::inflateInMemory(std::span<const uint8_t> input, uint64_t declaredSize,
                                    DataSink& sink) {
   switch (fast_.inflate(input, declaredSize, sink)) {
     case InflateResult::kDone:

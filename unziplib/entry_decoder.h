@@ -24,7 +24,7 @@ struct EncodedData {
   uint64_t offset = 0;  // file position of the data, after any encryption header
   uint64_t length = 0;  // its length in the file
   uint16_t method = 0;
-  uint32_t declaredSize = 0;
+  uint64_t declaredSize = 0;
   uint32_t crc = 0;
 };
 
@@ -48,7 +48,7 @@ class EntryDecoder {
  private:
   // Inflates data held wholly in memory with the fast inflater: every unencrypted member whose
   // packed data fits in the archive source's window. zlib streams the others.
-  void inflateInMemory(std::span<const uint8_t> input, uint32_t declaredSize, DataSink& sink);
+  void inflateInMemory(std::span<const uint8_t> input, uint64_t declaredSize, DataSink& sink);
   std::span<const uint8_t> nextInput(ArchiveSource& source, uint64_t& offset, uint64_t& left,
                                      ZipDecrypter* decrypter);
   // Runs inflate over the data: window(produced) says where the next bytes go, filled(piece)

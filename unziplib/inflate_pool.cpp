@@ -4,7 +4,11 @@
 #include <limits>
 #include <system_error>
 
+#include "unziplib/zip_records.h"
+
 namespace tarvik::unziplib {
+
+using zip_records::addClamped;
 
 unsigned InflatePool::workersForThisMachine(std::size_t members, bool writesFiles) {
   const unsigned hardware = std::thread::hardware_concurrency();
@@ -44,7 +48,7 @@ std::size_t InflatePool::pending() const {
 uint64_t InflatePool::pendingBytes() const {
   std::lock_guard lock(mutex_);
   uint64_t bytes = 0;
-  for (const auto& task : tasks_) bytes += task->job.entry->uncompressedSize;
+  for (const auto& task : tasks_) bytes = addClamped(bytes, task->job.entry->uncompressedSize);
   return bytes;
 }
 

@@ -20,14 +20,14 @@ std::vector<Extent> extentsOf(ArchiveSource& source, ZipDirectory& directory) {
   std::vector<Extent> extents;
   extents.reserve(directory.entries.size());
   for (ZipEntry& entry : directory.entries) {
-    const uint64_t header = entry.storedOffset + directory.shift;
+    const uint64_t header = addClamped(entry.storedOffset, directory.shift);
     if (header > source.size() || source.size() - header < kLocalSize) continue;
     // Straight from the file: these reads skip through the archive, and the window is kept for
     // the members' data.
     const std::vector<uint8_t> bytes = source.copy(header, kLocalSize);
     const LocalHeader local = parseLocalHeader(bytes.data());
     if (local.signature != kLocalSignature) continue;
-    extents.push_back({header, header + local.length() + entry.compressedSize, &entry});
+    extents.push_back({header, addClamped(header + local.length(), entry.compressedSize), &entry});
   }
   std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
     return a.start != b.start ? a.start < b.start : a.end < b.end;

@@ -1,11 +1,13 @@
 #include "unziplib/member_lister.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "unziplib/dos_time.h"
 #include "unziplib/unzip_platform.h"
+#include "unziplib/zip_records.h"
 
 namespace tarvik::unziplib {
 namespace {
@@ -24,23 +26,15 @@ std::vector<char> mutableText(const std::string& text) {
 
 uint32_t ratioOf(uint64_t compressed, uint64_t uncompressed) {
   if (uncompressed == 0 || compressed >= uncompressed) return 0;
-  return static_cast<uint32_t>(((uncompressed - compressed) * 100 + uncompressed / 2) /
-                               uncompressed);
+  const uint64_t saved = uncompressed - compressed;
+  if (saved <= (UINT64_MAX - uncompressed / 2) / 100)
+    return static_cast<uint32_t>((saved * 100 + uncompressed / 2) / uncompressed);
+  return static_cast<uint32_t>(std::lround(100.0L * saved / uncompressed));
 }
 
 std::string methodName(uint16_t method) {
-  switch (method) {
-    case 0: return "Stored";
-    case 1: return "Shrunk";
-    case 6: return "Implode";
-    case 8: return "Deflate";
-    case 9: return "Deflat64";
-    case 12: return "BZip2";
-    case 14: return "LZMA";
-    case 93: return "Zstd";
-    case 99: return "AES";
-    default: return "Unk:" + std::to_string(method);
-  }
+  const std::string_view name = zip_method::nameOf(method);
+  return name.empty() ? "Unk:" + std::to_string(method) : std::string(name);
 }
 
 MemberLister::MemberLister(const RunRequest& request, USERFUNCTIONS& callbacks,
@@ -52,13 +46,14 @@ void MemberLister::list(const ZipEntry& entry) {
   const uint32_t ratio = ratioOf(entry.compressedSize, entry.uncompressedSize);
   const std::string method = methodName(entry.method);
   ++members_;
-  compressed_ += entry.compressedSize;
-  uncompressed_ += entry.uncompressedSize;
+  compressed_ = zip_records::addClamped(compressed_, entry.compressedSize);
+  uncompressed_ = zip_records::addClamped(uncompressed_, entry.uncompressedSize);
   if (request_.list && callbacks_.SendApplicationMessage) {
     auto name = mutableText(toCallerText(entry.name));
     auto methodText = mutableText(method);
     callbacks_.SendApplicationMessage(
-        entry.uncompressedSize, entry.compressedSize, ratio, static_cast<uint32_t>(time.month),
+        clamp32(entry.uncompressedSize), clamp32(entry.compressedSize), ratio,
+        static_cast<uint32_t>(time.month),
         static_cast<uint32_t>(time.day), static_cast<uint32_t>(time.year),
         static_cast<uint32_t>(time.hour), static_cast<uint32_t>(time.minute), 0, name.data(),
         methodText.data(), entry.crc, entry.encrypted() ? 'E' : ' ');
@@ -68,12 +63,20 @@ void MemberLister::list(const ZipEntry& entry) {
       reporter_.output("    Length   Packed Ratio Method   Date       Time     CRC-32   T E Name");
       headerPrinted_ = true;
     }
-    char line[128];
-    std::snprintf(line, sizeof line, "%10u %8u %3u%%  %-8s %04d-%02d-%02d %02d:%02d:%02d %08x %c %c ",
-                  entry.uncompressedSize, entry.compressedSize, ratio, method.c_str(), time.year,
-                  time.month, time.day, time.hour, time.minute, time.second, entry.crc,
-                  entry.markedAsText() ? 't' : 'b', entry.encrypted() ? 'E' : '-');
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "%10llu %8llu %3u%%  %-8s %04d-%02d-%02d %02d:%02d:%02d %08x %c %c ",
+                  static_cast<unsigned long long>(entry.uncompressedSize),
+                  static_cast<unsigned long long>(entry.compressedSize), ratio, method.c_str(),
+                  time.year, time.month, time.day, time.hour, time.minute, time.second,
+                  static_cast<unsigned>(entry.crc), entry.markedAsText() ? 't' : 'b',
+                  entry.encrypted() ? 'E' : '-');
     reporter_.output(line + entry.name);
+    if (!entry.comment.empty()) {
+      std::string comment = entry.comment;
+      std::replace_if(comment.begin(), comment.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+      reporter_.output("      comment: " + comment);
+    }
   }
 }
 

@@ -14,7 +14,7 @@ namespace tarvik::unziplib {
 // Space saved in percent, 100 - 100 * compressed / uncompressed, rounded; 0 for an empty
 // member or one that grew.
 uint32_t ratioOf(uint64_t compressed, uint64_t uncompressed);
-// The short name of a compression method ("Stored", "Deflate").
+// The short name of a compression method ("Stored", "Deflate"; "Unk:N" for one without).
 std::string methodName(uint16_t method);
 
 class MemberLister {

@@ -10,9 +10,10 @@
 namespace tarvik::unziplib {
 namespace {
 
-// The folder a file's path names it in; the current folder for a bare name.
+// The folder a file's path names it in; the current folder for a bare name. Only the system's
+// own separators count: elsewhere than on Windows a "\\" is part of a name.
 std::string parentFolderOf(const std::string& path) {
-  const std::size_t separator = path.find_last_of("/\\");
+  const std::size_t separator = path.find_last_of(nativeSeparator() == '\\' ? "/\\" : "/");
   if (separator == std::string::npos) return ".";
   std::string folder = path.substr(0, separator);
   if (folder.empty() || folder.back() == ':') folder += path[separator];  // a root: "/", "C:\\"
@@ -37,16 +38,27 @@ class PrintSink : public DataSink {
 
 // Why the member cannot be decoded; nothing when it can.
 std::optional<std::string> unsupportedFeatureOf(const ZipEntry& entry) {
-  if (entry.zip64) return "it uses ZIP64 extensions";
   if (entry.diskStart != 0) return "it lies on another disk";
   if (entry.strongEncryption()) return "it uses strong encryption";
-  if (entry.method != zip_method::kStored && entry.method != zip_method::kDeflated)
-    return "it is compressed with method " + std::to_string(entry.method);
-  return std::nullopt;
+  if (entry.method == zip_method::kWinZipAes) return "it is encrypted with WinZip AES (method 99)";
+  if (entry.method == zip_method::kStored || entry.method == zip_method::kDeflated)
+    return std::nullopt;
+  const std::string_view name = zip_method::nameOf(entry.method);
+  return "it is compressed with method " + std::to_string(entry.method) +
+         (name.empty() ? std::string() : " (" + std::string(name) + ")");
 }
 
 void checkSupported(const ZipEntry& entry) {
   if (const auto feature = unsupportedFeatureOf(entry)) throw unsupported(*feature);
+}
+
+// Where the member goes; a name that could reach outside the folder is refused, alike whether
+// the archive is extracted or tested.
+OutputPath outputPathFor(const ZipEntry& entry, const RunRequest& request) {
+  OutputPath output = outputPathOf(entry.name, {request.keepFolders, request.spaceToUnderscore});
+  if (output.refused())
+    throw UnzipError(TARVIK_UNZIP_WARNING, "unsafe name refused, nothing written: " + output.refusal);
+  return output;
 }
 
 // How far the workers may run ahead of the calling thread: jobs per worker, and the members'
@@ -120,15 +132,16 @@ void MemberProcessor::sendAhead(std::size_t index) {
 std::optional<WriteJob> MemberProcessor::aheadJobOf(const ZipEntry& entry, bool& stalls) const {
   stalls = false;
   if (entry.isFolder() || entry.encrypted() || unsupportedFeatureOf(entry)) return std::nullopt;
+  const OutputPath output =
+      outputPathOf(entry.name, {request_.keepFolders, request_.spaceToUnderscore});
+  if (output.refused()) return std::nullopt;
   if (mode_ == Mode::kTest) {
     WriteJob job;
     job.entry = &entry;
     job.shownPath = entry.name;
     return job;
   }
-  const OutputPath output =
-      outputPathOf(entry.name, {request_.keepFolders, request_.spaceToUnderscore});
-  if (output.refused() || output.path.empty()) return std::nullopt;
+  if (output.path.empty()) return std::nullopt;
   if (!folders_.madeParentOf(output.path)) {
     stalls = true;  // its folder is made, or refused, when the members before it are done
     return std::nullopt;
@@ -172,10 +185,7 @@ void MemberProcessor::reportFailure(const ZipEntry& entry, int code, const std::
 
 void MemberProcessor::extract(std::size_t index) {
   const ZipEntry& entry = *members_[index];
-  const OutputPath output =
-      outputPathOf(entry.name, {request_.keepFolders, request_.spaceToUnderscore});
-  if (output.refused())
-    throw UnzipError(TARVIK_UNZIP_WARNING, "unsafe name refused, nothing written: " + output.refusal);
+  const OutputPath output = outputPathFor(entry, request_);
   if (output.path.empty()) return;  // a folder entry, and folders are not kept
   try {
     if (entry.isFolder()) return folders_.ensure(output.path);
@@ -207,6 +217,7 @@ void MemberProcessor::extract(std::size_t index) {
 
 void MemberProcessor::test(std::size_t index) {
   const ZipEntry& entry = *members_[index];
+  outputPathFor(entry, request_);
   if (entry.isFolder()) return;
   checkSupported(entry);
   if (!resultOf(index)) {

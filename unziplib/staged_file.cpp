@@ -64,6 +64,10 @@ void StagedFile::write(std::span<const uint8_t> bytes) { file_->write(bytes); }
 void StagedFile::complete(const LocalTime& time) {
   file_->setModifiedTime(time);
   file_->flush();
+  // A named file is closed at once: programs that open every file just written (virus
+  // scanners, indexers) then do so while the members after it are decoded, not as it is moved
+  // into place.
+  if (!temporary_.empty()) closeFile();
 }
 
 void StagedFile::commit() {
@@ -77,9 +81,14 @@ void StagedFile::commit() {
     }
     nameTemporarily();
   }
-  file_->close();
+  if (file_) closeFile();
   replaceFile(temporary_, target_);
   committed_ = true;
+}
+
+void StagedFile::closeFile() {
+  file_->close();
+  file_.reset();
 }
 
 void StagedFile::nameTemporarily() {

@@ -22,7 +22,8 @@ class StagedFile : public DataSink {
   StagedFile& operator=(const StagedFile&) = delete;
 
   void write(std::span<const uint8_t> bytes) override;
-  // Gives the written file its time and puts it on the disk. Raises SystemFailure.
+  // Gives the written file its time and puts it on the disk; a file with a temporary name is
+  // closed then. Raises SystemFailure.
   void complete(const LocalTime& time);
   // Closes the complete file and moves it over the target. Raises SystemFailure.
   void commit();
@@ -30,10 +31,11 @@ class StagedFile : public DataSink {
  private:
   // Gives an unnamed file a temporary name beside its target.
   void nameTemporarily();
+  void closeFile();
 
   std::string target_;
   std::string temporary_;  // empty while the file has no name
-  std::optional<OutputFile> file_;
+  std::optional<OutputFile> file_;  // none once closed
   bool committed_ = false;
 };
 

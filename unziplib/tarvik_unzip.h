@@ -94,6 +94,10 @@ typedef struct {
 #define TARVIK_REPLACE_ALL 103    /* this file and every later one */
 #define TARVIK_REPLACE_NONE 104   /* neither this file nor any later one */
 
+/* The names under which the library exports its two entry points, which callers look up. */
+#define TARVIK_UNZIP_SINGLE_ENTRY_NAME "Wiz_SingleEntryUnzip"
+#define TARVIK_UNZIP_VERSION_NAME "UzpVersion2"
+
 /* Results of Wiz_SingleEntryUnzip. */
 #define TARVIK_UNZIP_OK 0
 #define TARVIK_UNZIP_WARNING 1         /* done, but some members were skipped (see the messages) */

@@ -102,14 +102,16 @@ PathKind pathKind(const std::string& path);
 bool makeFolder(const std::string& path);
 // Moves a file over another, replacing it in one step. On Windows the move is written through
 // (MOVEFILE_WRITE_THROUGH): it is on the disk when this returns. A POSIX rename, like linkat, is
-// one entry in the file system's journal, which reaches the disk at its next commit.
+// one entry in the file system's journal, which reaches the disk at its next commit. On Windows
+// a move that another program's short hold of either file refuses (a virus scanner's) is tried
+// again for a few seconds (platform/held_file_retry.h).
 void replaceFile(const std::string& from, const std::string& to);
 // Puts a folder's entries on the disk (the names given and moved into it): after a power cut
 // they are there as the last call left them. Without a journal (FAT32, exFAT) the names that a
 // move gives stay in the cache until then, written through or not. A file system that cannot
 // flush a folder this way has nothing to do. Raises SystemFailure.
 void flushFolder(const std::string& path);
-// Removes a file, ignoring any failure.
+// Removes a file, ignoring any failure; on Windows after waiting out a short hold as above.
 void removeFileQuietly(const std::string& path) noexcept;
 // The time a file was last written, in local time; nullopt when it cannot be read.
 std::optional<LocalTime> modifiedTime(const std::string& path);
@@ -119,8 +121,9 @@ char nativeSeparator();
 // A text from the caller (the system's ANSI code page) as UTF-8, and back.
 std::string fromCallerText(std::string_view text);
 std::string toCallerText(std::string_view utf8);
-// An entry name as stored in the archive, as UTF-8 where the system needs it: the bytes are
-// UTF-8 when the entry says so, else code page 437.
-std::string entryNameText(std::string_view stored, bool storedAsUtf8);
+// Text that the archive stores without the UTF-8 flag (names, comments) as UTF-8, decoded with
+// the system's OEM code page, the one the format names for such text; nothing where the system
+// has no such code page.
+std::optional<std::string> fromOemCodePage(std::string_view stored);
 
 }  // namespace tarvik::unziplib

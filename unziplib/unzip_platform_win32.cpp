@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/held_files.h"
+#include "platform/win32/long_path.h"
 #include "unziplib/unzip_platform.h"
 
 namespace tarvik::unziplib {
@@ -30,29 +32,11 @@ std::string fromWide(UINT codePage, std::wstring_view wide) {
   return text;
 }
 
-// A path of MAX_PATH characters or more reaches the file system only in its long form,
-// "\\?\C:\..." or "\\?\UNC\server\share\...", which must be absolute and free of "." and ".."
-// parts: GetFullPathNameW makes it so, as the system would for a short path.
-std::wstring longForm(const std::wstring& path) {
-  const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (length == 0) return path;
-  std::wstring full(length, L'\0');
-  const DWORD written = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-  if (written == 0 || written >= length) return path;
-  full.resize(written);
-  if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return full;
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
-// A folder's path must leave room for a file name of 8.3 characters below MAX_PATH.
-constexpr std::size_t kLongestShortPath = MAX_PATH - 12;
-
 std::wstring widePath(const std::string& path) {
   std::wstring wide = toWide(CP_UTF8, path);
   for (wchar_t& c : wide)
     if (c == L'/') c = L'\\';
-  return wide.size() < kLongestShortPath ? wide : longForm(wide);
+  return longPathForm(wide);
 }
 
 std::string describe(DWORD error) {
@@ -90,6 +74,20 @@ FILETIME toFileTime(const LocalTime& time, bool& valid) {
   valid = TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) &&
           SystemTimeToFileTime(&universal, &result);
   return result;
+}
+
+// A read-only file refuses to be replaced; overwriting it is what the caller asked for.
+bool moveOver(const std::wstring& source, const std::wstring& target) {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExW(source.c_str(), target.c_str(), kFlags)) return true;
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}))
+    return MoveFileExW(source.c_str(), target.c_str(), kFlags) != FALSE;
+  SetLastError(error);
+  return false;
 }
 
 }  // namespace
@@ -217,21 +215,12 @@ bool makeFolder(const std::string& path) {
   fail("cannot create the folder " + path);
 }
 
+// A virus scanner may hold either file for a moment: the move waits for it (held_files.h).
 void replaceFile(const std::string& from, const std::string& to) {
   const std::wstring source = widePath(from);
   const std::wstring target = widePath(to);
-  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  if (MoveFileExW(source.c_str(), target.c_str(), kFlags)) return;
-  // A read-only file refuses to be replaced; overwriting it is what the caller asked for.
-  const DWORD error = GetLastError();
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-      SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
-      MoveFileExW(source.c_str(), target.c_str(), kFlags))
-    return;
-  SetLastError(error);
-  fail("cannot replace " + to);
+  if (!retryWhileHeld({source, target}, DELETE, [&] { return moveOver(source, target); }))
+    fail("cannot replace " + to);
 }
 
 void flushFolder(const std::string& path) {
@@ -249,7 +238,8 @@ void flushFolder(const std::string& path) {
 
 void removeFileQuietly(const std::string& path) noexcept {
   try {
-    DeleteFileW(widePath(path).c_str());
+    const std::wstring file = widePath(path);
+    retryWhileHeld({file}, DELETE, [&] { return DeleteFileW(file.c_str()) != FALSE; });
   } catch (...) {
   }
 }
@@ -277,9 +267,10 @@ std::string toCallerText(std::string_view utf8) {
   return fromWide(CP_ACP, toWide(CP_UTF8, utf8));
 }
 
-std::string entryNameText(std::string_view stored, bool storedAsUtf8) {
-  if (storedAsUtf8) return std::string(stored);
-  std::wstring wide = toWide(437, stored);
+// A double-byte OEM code page (932, 936, 949, 950) takes each character's two bytes together, so
+// that a second byte of 0x5C does not come out as a '\'.
+std::optional<std::string> fromOemCodePage(std::string_view stored) {
+  std::wstring wide = toWide(GetOEMCP(), stored);
   if (wide.empty() && !stored.empty()) wide = toWide(CP_ACP, stored);
   return fromWide(CP_UTF8, wide);
 }

@@ -9,6 +9,7 @@
 #include "unziplib/member_processor.h"
 #include "unziplib/name_match.h"
 #include "unziplib/reporter.h"
+#include "unziplib/stored_text.h"
 #include "unziplib/unzip_error.h"
 #include "unziplib/unzip_platform.h"
 #include "unziplib/zip_format.h"
@@ -67,7 +68,7 @@ void runOnArchive(const RunRequest& request, USERFUNCTIONS& callbacks, Reporter&
   const ZipDirectory directory = readDirectory(source);
   callbacks.cchComment = static_cast<uint16_t>(directory.comment.size());
   reporter.member("Archive:  " + request.archive);
-  if (request.showComment) printLines(entryNameText(directory.comment, false), reporter);
+  if (request.showComment) printLines(storedText(directory.comment, false), reporter);
 
   const Choice choice = chooseMembers(request, directory);
   const auto cancel = [&](const ZipEntry& entry) {

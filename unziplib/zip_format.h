@@ -4,16 +4,20 @@
 // the archive in its file); and each entry's local header.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "unziplib/archive_source.h"
+#include "unziplib/extra_fields.h"
 
 namespace tarvik::unziplib {
 
 struct ZipEntry {
   std::string storedName;  // the name's bytes as stored
-  std::string name;        // as UTF-8, with '/' between its parts
+  std::string name;        // as UTF-8, with '/' between its parts; a folder's ends in '/'
+  std::string comment;     // as UTF-8
   uint16_t versionMadeBy = 0;
   uint16_t versionNeeded = 0;
   uint16_t flags = 0;
@@ -21,13 +25,15 @@ struct ZipEntry {
   uint16_t dosTime = 0;
   uint16_t dosDate = 0;
   uint32_t crc = 0;
-  uint32_t compressedSize = 0;
-  uint32_t uncompressedSize = 0;
-  uint16_t diskStart = 0;
+  uint64_t compressedSize = 0;    // the sizes, offset and disk as a ZIP64 extra field widens them
+  uint64_t uncompressedSize = 0;
+  uint32_t diskStart = 0;
   uint16_t internalAttributes = 0;
   uint32_t externalAttributes = 0;
-  uint32_t storedOffset = 0;   // of the local header, as the archive counts
-  bool zip64 = false;          // sizes or offset live in a ZIP64 extra field
+  uint64_t storedOffset = 0;   // of the local header, as the archive counts
+  // The Unicode path field the name comes from, made for the central name or the local one; a
+  // local header that carries the same field may have another name of its own.
+  std::optional<UnicodeField> unicodePath;
   bool overlaps = false;       // its bytes overlap another member's or the central directory
 
   bool encrypted() const { return flags & 0x0001; }
@@ -41,6 +47,9 @@ struct ZipEntry {
 namespace zip_method {
 constexpr uint16_t kStored = 0;
 constexpr uint16_t kDeflated = 8;
+constexpr uint16_t kWinZipAes = 99;
+// The method's short name ("BZip2"); empty for a method the format does not name.
+std::string_view nameOf(uint16_t method);
 }  // namespace zip_method
 
 struct ZipDirectory {
@@ -51,8 +60,10 @@ struct ZipDirectory {
 };
 
 // Reads the end record and the central directory, and marks the members whose bytes overlap
-// (member_extents.h). Raises UnzipError: not a ZIP archive, damaged, or unsupported (ZIP64
-// archives, archives on several disks).
+// (member_extents.h). An entry is a folder when its name ends in '/', or when it was made on a
+// system of MS-DOS's attributes (MS-DOS, OS/2, NTFS, VFAT) with the folder attribute: its name
+// then gets the '/'. Raises UnzipError: not a ZIP archive, damaged, or unsupported (archives on
+// several disks, an encrypted central directory).
 ZipDirectory readDirectory(ArchiveSource& source);
 
 // Checks the entry's local header against its central record and returns the file position of

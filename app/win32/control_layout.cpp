@@ -95,11 +95,46 @@ std::vector<HWND> createControls(HWND parent, std::span<const ControlRow> layout
   return controls;
 }
 
+void layOutControls(std::span<const HWND> controls, std::span<const ControlRow> layout,
+                    WindowFonts& fonts, int dpi) {
+  for (std::size_t i = 0; i < layout.size() && i < controls.size(); ++i) {
+    const ControlRow& row = layout[i];
+    SetWindowPos(controls[i], nullptr, twipsToPixels(row.left, dpi), twipsToPixels(row.top, dpi),
+                 twipsToPixels(row.width, dpi), createdHeight(row, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts.get(row.font)), TRUE);
+    if (row.kind == ControlKind::Label) fonts.fitLabelFont(controls[i]);
+  }
+}
+
 SIZE windowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style,
                          DWORD extendedStyle, int dpi) {
   RECT rect{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
-  AdjustWindowRectEx(&rect, style, FALSE, extendedStyle);
+  adjustWindowRectForDpi(rect, style, extendedStyle, dpi);
   return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void changeWindowDpi(HWND window, std::span<const HWND> controls,
+                     std::span<const ControlRow> layout, SIZE clientTwips,
+                     std::unique_ptr<WindowFonts>& fonts, int dpi, POINT topLeft) {
+  auto fresh = std::make_unique<WindowFonts>(dpi);
+  layOutControls(controls, layout, *fresh, dpi);
+  fonts = std::move(fresh);
+  const SIZE size = windowSizeForClient(
+      clientTwips.cx, clientTwips.cy, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)),
+      static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi);
+  SetWindowPos(window, nullptr, topLeft.x, topLeft.y, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame is the system's to draw at the DPI it keeps for the window; the client area is
+  // the table's.
+  RECT client{};
+  GetClientRect(window, &client);
+  const int wider = twipsToPixels(clientTwips.cx, dpi) - client.right;
+  const int taller = twipsToPixels(clientTwips.cy, dpi) - client.bottom;
+  if (wider != 0 || taller != 0)
+    SetWindowPos(window, nullptr, 0, 0, size.cx + wider, size.cy + taller,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace tarvik

@@ -1,10 +1,11 @@
 #pragma once
 // A window's layout as a table: one row per control with its kind, text, position and size in
 // twips, font, text colour, visibility at start and tab index. createControls turns a table
-// into child windows at the screen's DPI.
+// into child windows at a DPI, layOutControls lays them out again at another.
 
 #include <windows.h>
 
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -48,8 +49,21 @@ struct ControlRow {
 std::vector<HWND> createControls(HWND parent, std::span<const ControlRow> layout,
                                  WindowFonts& fonts, int dpi);
 
-// The window rectangle of a window whose client area measures the given twips.
+// Moves and sizes the controls of a table, made by createControls, for another DPI, and gives
+// them the table's fonts at that DPI (fonts made for it); a label's font is fitted again.
+void layOutControls(std::span<const HWND> controls, std::span<const ControlRow> layout,
+                    WindowFonts& fonts, int dpi);
+
+// The window rectangle of a window whose client area measures the given twips, its frame at
+// the DPI too.
 SIZE windowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style,
                          DWORD extendedStyle, int dpi);
+
+// Lays a window out again for the DPI of the monitor Windows moved it to (WM_DPICHANGED): its
+// controls from the table with fonts of that DPI, which take the place of `fonts` once no
+// control uses the old ones, and the window at topLeft with its client area's size in twips.
+void changeWindowDpi(HWND window, std::span<const HWND> controls,
+                     std::span<const ControlRow> layout, SIZE clientTwips,
+                     std::unique_ptr<WindowFonts>& fonts, int dpi, POINT topLeft);
 
 }  // namespace tarvik

@@ -10,6 +10,7 @@
 #include "app/win32/banner_picture.h"
 #include "app/win32/control_layout.h"
 #include "app/win32/message_loop.h"
+#include "app/win32/twips.h"
 #include "app/win32/window_procedure.h"
 #include "platform/win32/wide_text.h"
 
@@ -73,19 +74,21 @@ constexpr int id(PickerControl control) { return static_cast<int>(control); }
 
 FolderPickerWindow::FolderPickerWindow(HWND owner, WindowControls& mainWindow,
                                        const WindowServices& services, HBITMAP picture,
-                                       WindowFonts& fonts, int dpi)
+                                       int dpi)
     : owner_(owner),
       mainWindow_(mainWindow),
       services_(services),
       picture_(picture),
       dpi_(dpi),
+      fonts_(std::make_unique<WindowFonts>(dpi)),
       handlers_(*this, mainWindow.list1(), mainWindow.list2()) {
   registerWindowClass(kWindowClass, windowProcedure<FolderPickerWindow>);
   const SIZE size = windowSizeForClient(kPickerClientWidth, kPickerClientHeight, kStyle, 0, dpi);
   const std::wstring caption = widen(kWindowCaption);
   CreateWindowExW(0, kWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                   size.cy, owner, nullptr, GetModuleHandleW(nullptr), this);
-  const std::vector<HWND> controls = createControls(window_, folderPickerLayout(), fonts, dpi);
+  const std::vector<HWND> controls =
+      createControls(window_, folderPickerLayout(), *fonts_, dpi);
   std::copy(controls.begin(), controls.end(), controls_.begin());
   registerDialogKeys(window_);
 
@@ -243,6 +246,15 @@ LRESULT FolderPickerWindow::handleMessage(HWND window, UINT message, WPARAM wPar
       if (item->CtlID != static_cast<UINT>(id(PickerControl::Picture1))) break;
       drawPicture(item->hDC, item->rcItem, picture_, dpi_);
       return TRUE;
+    }
+    case WM_DPICHANGED: {
+      if (!followsMonitorDpi(window)) break;
+      const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
+      dpi_ = HIWORD(wParam);
+      changeWindowDpi(window_, controls_, folderPickerLayout(),
+                      {kPickerClientWidth, kPickerClientHeight}, fonts_, dpi_,
+                      {suggested.left, suggested.top});
+      return 0;
     }
     case WM_NCDESTROY:
       unregisterDialogKeys(window);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "app/folder_picker.h"
@@ -21,7 +22,7 @@ class FolderPickerWindow : public FolderPickerControls {
   // Creates the dialog hidden, listing the current folder. mainWindow supplies the lists that
   // the dialog appends to and reports errors of its handlers.
   FolderPickerWindow(HWND owner, WindowControls& mainWindow, const WindowServices& services,
-                     HBITMAP picture, WindowFonts& fonts, int dpi);
+                     HBITMAP picture, int dpi);
   ~FolderPickerWindow() override;
   FolderPickerWindow(const FolderPickerWindow&) = delete;
   FolderPickerWindow& operator=(const FolderPickerWindow&) = delete;
@@ -54,6 +55,7 @@ class FolderPickerWindow : public FolderPickerControls {
   const WindowServices& services_;
   HBITMAP picture_;
   int dpi_;
+  std::unique_ptr<WindowFonts> fonts_;
   HWND window_ = nullptr;
   bool modal_ = false;
   std::array<HWND, 7> controls_{};

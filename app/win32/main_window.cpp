@@ -44,7 +44,7 @@ POINT centredOrigin(SIZE size) {
 MainWindow::MainWindow(WindowServices services)
     : services_(std::move(services)),
       dpi_(screenDpi()),
-      fonts_(dpi_),
+      fonts_(std::make_unique<WindowFonts>(dpi_)),
       picture_(loadBannerPicture()) {
   initialiseCommonControls();
   registerWindowClass(kWindowClass, windowProcedure<MainWindow>);
@@ -66,12 +66,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::createControls() {
-  const std::vector<HWND> controls =
-      tarvik::createControls(window_, mainWindowLayout(), fonts_, dpi_);
+  inTableOrder_ = tarvik::createControls(window_, mainWindowLayout(), *fonts_, dpi_);
   const auto layout = mainWindowLayout();
   for (std::size_t i = 0; i < layout.size(); ++i)
     controls_.at(static_cast<std::size_t>(layout[i].id - controlNumber(ControlId::Command1))) =
-        controls[i];
+        inTableOrder_[i];
   list1_.attach(control(ControlId::List1));
   list2_.attach(control(ControlId::List2));
   // The discovery fills the lists before the window is shown: they draw from show() on.
@@ -108,18 +107,28 @@ void MainWindow::show(int showCommand) {
   const POINT origin = centredOrigin(size);
   SetWindowPos(window_, nullptr, origin.x, origin.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The monitor it is on may have another scale than the one the system started with.
+  if (const int dpi = windowDpi(window_); dpi != dpi_) changeDpi(dpi, origin);
   ShowWindow(window_, showCommand);
   SetForegroundWindow(window_);
   SetFocus(control(ControlId::Command1));
   UpdateWindow(window_);
 }
 
+void MainWindow::changeDpi(int dpi, POINT topLeft) {
+  dpi_ = dpi;
+  changeWindowDpi(window_, inTableOrder_, mainWindowLayout(), {kMainClientWidth, kMainClientHeight},
+                  fonts_, dpi, topLeft);
+  runProgress_.place(dpi);
+  for (ListViewCheckList* list : {&list1_, &list2_}) list->fitColumn();
+}
+
 HWND MainWindow::control(ControlId control) const { return controls_.at(slot(control)); }
 
 FolderPickerWindow& MainWindow::folderPicker() {
   if (!picker_)
-    picker_ = std::make_unique<FolderPickerWindow>(window_, *this, services_, picture_.get(),
-                                                   fonts_, dpi_);
+    picker_ =
+        std::make_unique<FolderPickerWindow>(window_, *this, services_, picture_.get(), dpi_);
   return *picker_;
 }
 
@@ -180,6 +189,12 @@ void MainWindow::runInstallerHandler(void (Tarvik_installer_main::*handler)()) {
   runHandler(*this, [this, handler] { (installer_->*handler)(); });
 }
 
+void MainWindow::pressInstall() {
+  const HWND button = control(ControlId::Command1);
+  PostMessageW(window_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
 void MainWindow::onCommand(int id, int notification) {
   if (notification != BN_CLICKED) return;
   if (id == controlNumber(ControlId::Command1))
@@ -223,6 +238,12 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_CTLCOLORSTATIC:
       return labelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DPICHANGED: {
+      if (!followsMonitorDpi(window)) break;
+      const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
+      changeDpi(HIWORD(wParam), {suggested.left, suggested.top});
+      return 0;
+    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID != static_cast<UINT>(controlNumber(ControlId::Picture1))) break;

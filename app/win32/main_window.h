@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/installer_window.h"
 #include "app/win32/folder_picker_window.h"
@@ -36,6 +37,9 @@ class MainWindow : public WindowControls {
   // fitted to the entries they hold by then.
   void show(int showCommand = SW_SHOWNORMAL);
 
+  // Presses Command1 once the messages before it are handled, as the user would.
+  void pressInstall();
+
   HWND handle() const { return window_; }
   HWND control(ControlId control) const;
   HWND tooltip() const { return tooltip_; }
@@ -60,6 +64,8 @@ class MainWindow : public WindowControls {
 
  private:
   void createControls();
+  // Lays the window out again at the DPI of the monitor it was moved to.
+  void changeDpi(int dpi, POINT topLeft);
   void addListTooltips();
   // Lets the lists draw and fits their columns to their entries.
   void showListEntries();
@@ -70,10 +76,11 @@ class MainWindow : public WindowControls {
 
   WindowServices services_;
   int dpi_;
-  WindowFonts fonts_;
+  std::unique_ptr<WindowFonts> fonts_;
   UniqueBitmap picture_;
   HWND window_ = nullptr;
-  std::array<HWND, 14> controls_{};
+  std::array<HWND, 14> controls_{};  // by ControlId
+  std::vector<HWND> inTableOrder_;
   HWND tooltip_ = nullptr;
   HWND focusBeforeDeactivation_ = nullptr;
   ListViewCheckList list1_;

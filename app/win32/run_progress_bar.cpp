@@ -37,11 +37,17 @@ int rangeShift(uint64_t total) {
 
 void RunProgressBar::create(HWND window, int dpi) {
   window_ = window;
-  bar_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_CLIPSIBLINGS | PBS_SMOOTH,
-                         twipsToPixels(kLeft, dpi), twipsToPixels(kTop, dpi),
-                         twipsToPixels(kWidth, dpi), twipsToPixels(kHeight, dpi), window,
+  bar_ = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_CLIPSIBLINGS | PBS_SMOOTH, 0,
+                         0, 0, 0, window,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRunProgressBarId)),
                          GetModuleHandleW(nullptr), nullptr);
+  place(dpi);
+}
+
+void RunProgressBar::place(int dpi) {
+  SetWindowPos(bar_, nullptr, twipsToPixels(kLeft, dpi), twipsToPixels(kTop, dpi),
+               twipsToPixels(kWidth, dpi), twipsToPixels(kHeight, dpi),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void RunProgressBar::show(uint64_t done, uint64_t total) {

@@ -18,9 +18,10 @@ constexpr COLORREF kRunProgressErrorColour = RGB(204, 0, 0);
 
 class RunProgressBar {
  public:
-
   // Creates the bar, hidden, in the free space below the status line.
   void create(HWND window, int dpi);
+  // Puts it there at another DPI.
+  void place(int dpi);
   HWND handle() const { return bar_; }
 
   // Shows done of total; the bar's range is total, halved until it fits the bar's 32 bits.

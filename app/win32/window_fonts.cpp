@@ -6,18 +6,19 @@
 
 namespace tarvik {
 
-FontSpec fontSpec(FontKind kind) {
+FontSpec fontSpec(FontKind kind, int dpi) {
+  const wchar_t* sansSerif = dpi > 96 ? L"Microsoft Sans Serif" : L"MS Sans Serif";
   switch (kind) {
     case FontKind::SansSerif12:
-      return {L"MS Sans Serif", 1200, false};
+      return {sansSerif, 1200, false};
     case FontKind::SansSerif135Bold:
-      return {L"MS Sans Serif", 1350, true};
+      return {sansSerif, 1350, true};
     case FontKind::Arial975:
       return {L"Arial", 975, false};
     case FontKind::SansSerif825:
       break;
   }
-  return {L"MS Sans Serif", 825, false};
+  return {sansSerif, 825, false};
 }
 
 namespace {
@@ -62,7 +63,7 @@ UniqueFont createFont(const FontSpec& wanted, int dpi) {
 
 WindowFonts::WindowFonts(int dpi) {
   for (std::size_t kind = 0; kind < fonts_.size(); ++kind)
-    fonts_[kind] = createFont(fontSpec(static_cast<FontKind>(kind)), dpi);
+    fonts_[kind] = createFont(fontSpec(static_cast<FontKind>(kind), dpi), dpi);
 }
 
 bool labelTextFits(HWND label, HFONT font) {

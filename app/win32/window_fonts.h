@@ -28,7 +28,10 @@ struct FontSpec {
   bool bold;
 };
 
-FontSpec fontSpec(FontKind kind);
+// The font of a kind at a DPI. "MS Sans Serif" is a bitmap font drawn for 96 DPI, jagged when
+// scaled; above 96 DPI the TrueType "Microsoft Sans Serif" of the same design and size takes
+// its place.
+FontSpec fontSpec(FontKind kind, int dpi);
 
 // The face itself when a font of that face is installed, else the message font's face.
 std::wstring installedFaceOr(const wchar_t* face);

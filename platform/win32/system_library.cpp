@@ -13,7 +13,31 @@ std::wstring systemFolder() {
   return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
 }
 
+// What Windows' own components (the window manager, common controls 6 and their visual styles,
+// the taskbar button's COM object, the shell, CryptoAPI and its provider, the Restart Manager's
+// callers) load into this program by name on Windows 7 and Vista after it starts, as the
+// end-to-end test of planted DLLs lists them (tests/end_to_end, LOADED_BY_NAME), less the
+// KnownDLLs of those versions (mapped from the system folder whatever the search) and the DLLs
+// this program loads itself by full path. The DLLs that each of these imports come from the
+// system folder too (LOAD_WITH_ALTERED_SEARCH_PATH).
+constexpr const wchar_t* kLoadedByNameLater[] = {
+    L"uxtheme.dll",  L"dwmapi.dll",   L"version.dll",       L"cryptbase.dll",
+    L"cryptsp.dll",  L"rsaenh.dll",   L"bcrypt.dll",        L"propsys.dll",
+    L"oleacc.dll",   L"msimg32.dll",  L"windowscodecs.dll", L"explorerframe.dll",
+    L"userenv.dll",  L"profapi.dll",  L"sspicli.dll",       L"secur32.dll",
+    L"ntmarta.dll",
+};
+
 }  // namespace
+
+std::span<const wchar_t* const> windowsDllsLoadedByNameLater() { return kLoadedByNameLater; }
+
+void loadWindowsDllsFromSystemFolder() {
+  const std::wstring folder = systemFolder();
+  if (folder.empty()) return;
+  for (const wchar_t* name : kLoadedByNameLater)
+    LoadLibraryExW((folder + L"\\" + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
 
 void restrictLibrarySearchToSystemFolder() {
   using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
@@ -23,6 +47,7 @@ void restrictLibrarySearchToSystemFolder() {
                                              "SetDefaultDllDirectories")));
   if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   SetDllDirectoryW(L"");
+  loadWindowsDllsFromSystemFolder();
 }
 
 SystemLibrary::SystemLibrary(const wchar_t* fileName)

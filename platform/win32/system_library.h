@@ -7,14 +7,23 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 
 namespace tarvik {
 
 // Restricts the search for DLLs loaded by name to the system folder, for this process and every
-// DLL in it (SetDefaultDllDirectories); where Windows lacks that, at least takes the current
-// folder out of the search. Called first thing, before any window and any DLL loaded by name.
+// DLL in it (SetDefaultDllDirectories). Where Windows lacks that (Vista, and 7 without its update
+// KB2533623) it takes the current folder out of the search and loads Windows' DLLs that its own
+// components load by name later (windowsDllsLoadedByNameLater) from the system folder at once:
+// the program's folder, still searched first, is then never searched for them. Called first
+// thing, before any window and any DLL loaded by name.
 void restrictLibrarySearchToSystemFolder();
+
+// Those DLLs, loaded now from the system folder by their full paths, for the life of the
+// process: a later load by name finds the module already loaded.
+void loadWindowsDllsFromSystemFolder();
+std::span<const wchar_t* const> windowsDllsLoadedByNameLater();
 
 // A DLL of Windows, loaded from the system folder and freed when the object goes. valid() is
 // false when the system has no such DLL; its features then do without.

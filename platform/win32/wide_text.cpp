@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/program.h"
+#include "platform/win32/long_path.h"
 
 namespace tarvik {
 namespace {
@@ -31,6 +32,7 @@ std::string fromWide(UINT codePage, std::wstring_view wide) {
 
 std::wstring widen(std::string_view utf8) { return toWide(CP_UTF8, utf8); }
 std::string narrow(std::wstring_view wide) { return fromWide(CP_UTF8, wide); }
+std::wstring widePath(std::string_view utf8) { return longPathForm(widen(utf8)); }
 
 std::string toAnsi(std::string_view utf8) { return fromWide(CP_ACP, widen(utf8)); }
 std::string fromAnsi(std::string_view ansi) { return narrow(toWide(CP_ACP, ansi)); }

@@ -9,6 +9,7 @@
 #include "platform/program.h"
 #include "platform/reparse_tag.h"
 #include "platform/runtime_error.h"
+#include "platform/win32/held_files.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
@@ -42,7 +43,7 @@ bool cannotFlush(DWORD error) {
 // The entry at a path opened as itself: a link of that name is not followed where Windows can
 // help it.
 HANDLE openEntry(const std::string& path, DWORD access) {
-  return CreateFileW(widen(path).c_str(), access | FILE_READ_ATTRIBUTES,
+  return CreateFileW(widePath(path).c_str(), access | FILE_READ_ATTRIBUTES,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                      nullptr);
@@ -81,7 +82,7 @@ bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
 class Win32FileSystem : public FileSystem {
  public:
   std::optional<uint32_t> attributes(const std::string& path) override {
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return attributes;
   }
@@ -93,7 +94,7 @@ class Win32FileSystem : public FileSystem {
 
   uint64_t fileSize(const std::string& path) override {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data))
       throw lastFileError();
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       throw fileError(error_number::kFileNotFound);
@@ -107,7 +108,7 @@ class Win32FileSystem : public FileSystem {
     if (!folderAttributes || (*folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       throw fileError(error_number::kPathNotFound);
     WIN32_FIND_DATAW found{};
-    FindHandle search(FindFirstFileExW(widen(prefix + "*").c_str(), FindExInfoBasic, &found,
+    FindHandle search(FindFirstFileExW(widePath(prefix + "*").c_str(), FindExInfoBasic, &found,
                                        FindExSearchNameMatch, nullptr, 0));
     std::vector<std::string> files;
     if (search.get() == INVALID_HANDLE_VALUE) {
@@ -121,28 +122,23 @@ class Win32FileSystem : public FileSystem {
     return files;
   }
 
-  // Both act through a handle on the entry itself, the one whose kind was checked.
+  // Both act through a handle on the entry itself, the one whose kind was checked, and wait
+  // out another program's short hold of it (held_files.h).
   bool setNormalAttributes(const std::string& path) override {
-    const FileHandle entry(openEntry(path, FILE_WRITE_ATTRIBUTES));
-    if (!entry.valid()) throw lastFileError();
-    if (isLink(entry.get(), path)) return false;
-    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    if (!SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic))
-      throw lastFileError();
-    return true;
+    return actOnEntry(path, FILE_WRITE_ATTRIBUTES, [](HANDLE entry) {
+      FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+      basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+      return SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof basic) != FALSE;
+    });
   }
 
   bool deleteFile(const std::string& path) override {
-    const FileHandle entry(openEntry(path, DELETE));
-    if (!entry.valid()) throw lastFileError();
-    if (isLink(entry.get(), path)) return false;
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition,
-                                    sizeof disposition))
-      throw lastFileError();
-    return true;
+    return actOnEntry(path, DELETE, [](HANDLE entry) {
+      FILE_DISPOSITION_INFO disposition{};
+      disposition.DeleteFile = TRUE;
+      return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
+                                        sizeof disposition) != FALSE;
+    });
   }
 
   std::string storedPath(const std::string& path) override {
@@ -153,7 +149,7 @@ class Win32FileSystem : public FileSystem {
     while (at < path.size()) {
       const std::size_t end = std::min(path.find_first_of("\\/", at), path.size());
       WIN32_FIND_DATAW found{};
-      const FindHandle search(FindFirstFileExW(widen(stored + path.substr(at, end - at)).c_str(),
+      const FindHandle search(FindFirstFileExW(widePath(stored + path.substr(at, end - at)).c_str(),
                                                FindExInfoBasic, &found, FindExSearchNameMatch,
                                                nullptr, 0));
       if (end == at || !search.valid()) return stored + path.substr(at);
@@ -164,7 +160,7 @@ class Win32FileSystem : public FileSystem {
   }
 
   std::vector<std::string> readLines(const std::string& path) override {
-    FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ,
+    FileHandle file(CreateFileW(widePath(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) throw lastFileError();
@@ -182,7 +178,7 @@ class Win32FileSystem : public FileSystem {
   void flushFolder(const std::string& folder) override {
     // A folder is flushed through a handle that may write it; a file system that keeps no
     // entries of its own to flush (some network shares) says that it cannot.
-    const FileHandle handle(CreateFileW(widen(folder).c_str(), GENERIC_WRITE,
+    const FileHandle handle(CreateFileW(widePath(folder).c_str(), GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                         nullptr));
@@ -191,6 +187,28 @@ class Win32FileSystem : public FileSystem {
   }
 
  private:
+  // Opens the entry for the access and, unless it is a link, acts on it; false for a link.
+  // Raises the failure that outlasts a short hold.
+  template <typename Action>
+  bool actOnEntry(const std::string& path, DWORD access, Action action) {
+    bool link = false;
+    const std::wstring entryPath = widePath(path);
+    const bool done = retryWhileHeld({entryPath}, access, [&] {
+      DWORD error = ERROR_SUCCESS;
+      {
+        const FileHandle entry(openEntry(path, access));
+        if (!entry.valid()) return false;
+        link = isLink(entry.get(), path);
+        if (link || action(entry.get())) return true;
+        error = GetLastError();
+      }
+      SetLastError(error);  // the failure's, not the closing's
+      return false;
+    });
+    if (!done) throw lastFileError();
+    return !link;
+  }
+
   // A link: Windows marks the entry itself with a reparse tag that names another file or
   // folder. Wine opens what a symbolic link points to even when asked for the link, and shows
   // that file's attributes; that file's final path then leads elsewhere than the folder the path
@@ -214,7 +232,7 @@ class Win32FileSystem : public FileSystem {
   // The folder's final path, kept for the files of one folder after another.
   std::optional<std::wstring> finalFolderPath(const std::string& folder) {
     if (folder != folder_) {
-      const FileHandle handle(CreateFileW(widen(folder).c_str(), FILE_READ_ATTRIBUTES,
+      const FileHandle handle(CreateFileW(widePath(folder).c_str(), FILE_READ_ATTRIBUTES,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                           nullptr));

@@ -1,6 +1,8 @@
 #pragma once
 // The Win32 implementations of the platform interfaces.
 
+#include <windows.h>
+
 #include <memory>
 
 #include "platform/file_system.h"
@@ -12,7 +14,8 @@ namespace tarvik {
 
 std::unique_ptr<Registry> makeWin32Registry();
 std::unique_ptr<FileSystem> makeWin32FileSystem();
-std::unique_ptr<WriteAccess> makeWin32WriteAccess();
+// owner: the window that Windows' question for administrator rights belongs to.
+std::unique_ptr<WriteAccess> makeWin32WriteAccess(HWND owner = nullptr);
 
 // The VirtualStore of the user running this program.
 VirtualStore virtualStoreOfThisUser();

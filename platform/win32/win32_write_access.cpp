@@ -5,11 +5,14 @@
 #include <windows.h>
 #include <restartmanager.h>
 #include <shellapi.h>
+#include <winnetwk.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/program.h"
+#include "platform/win32/growing_list.h"
+#include "platform/win32/long_path.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_handles.h"
@@ -72,20 +75,14 @@ class RestartManagerSession {
     if (manager_.registerResources(handle_, static_cast<UINT>(names.size()), names.data(), 0,
                                    nullptr, 0, nullptr) != ERROR_SUCCESS)
       return {};
-    std::vector<RM_PROCESS_INFO> found(16);
-    UINT needed = 0;
-    UINT count = static_cast<UINT>(found.size());
-    DWORD reasons = 0;
-    DWORD result = manager_.getList(handle_, &needed, &count, found.data(), &reasons);
-    if (result == ERROR_MORE_DATA) {
-      found.resize(needed);
-      count = needed;
-      result = manager_.getList(handle_, &needed, &count, found.data(), &reasons);
-    }
-    if (result != ERROR_SUCCESS) return {};
+    const auto found = askWhileListGrows<RM_PROCESS_INFO>(
+        [this](UINT* needed, UINT* count, RM_PROCESS_INFO* items) {
+          DWORD reasons = 0;
+          return manager_.getList(handle_, needed, count, items, &reasons);
+        });
     std::vector<std::string> programs;
-    for (UINT i = 0; i < count && i < found.size(); ++i) {
-      const std::string name = narrow(found[i].strAppName);
+    for (const RM_PROCESS_INFO& process : found.value_or(std::vector<RM_PROCESS_INFO>{})) {
+      const std::string name = narrow(process.strAppName);
       if (!name.empty()) programs.push_back(name);
     }
     return programs;
@@ -97,12 +94,42 @@ class RestartManagerSession {
   bool started_ = false;
 };
 
+// The network names of mapped drives, from mpr.dll loaded from the system folder when first
+// needed; without it no network path can be had.
+class NetworkNames {
+ public:
+  // "\\\\server\\share\\a" for "M:\\a" on a drive mapped to \\\\server\\share.
+  std::optional<std::wstring> universalNameOf(const std::wstring& path) const {
+    if (!getUniversalName_) return std::nullopt;
+    std::vector<unsigned char> buffer(sizeof(UNIVERSAL_NAME_INFOW) + 1024 * sizeof(wchar_t));
+    DWORD size = static_cast<DWORD>(buffer.size());
+    const auto ask = [&] {
+      return getUniversalName_(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    };
+    DWORD result = ask();
+    if (result == ERROR_MORE_DATA) {
+      buffer.resize(size);
+      result = ask();
+    }
+    if (result != NO_ERROR) return std::nullopt;
+    const auto* name = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buffer.data());
+    if (!name->lpUniversalName || !*name->lpUniversalName) return std::nullopt;
+    return std::wstring(name->lpUniversalName);
+  }
+
+ private:
+  using GetUniversalName = DWORD(WINAPI*)(LPCWSTR, DWORD, LPVOID, LPDWORD);
+  const SystemLibrary library_{L"mpr.dll"};
+  const GetUniversalName getUniversalName_ =
+      library_.entry<GetUniversalName>("WNetGetUniversalNameW");
+};
+
 // Creates a file in the folder and deletes it again at once.
 Access createProbeIn(const std::string& folder) {
   std::string probe = folder;
   if (probe.empty() || probe.back() != '\\') probe += '\\';
   probe += "~tvk-write-check.tmp";
-  const FileHandle handle(CreateFileW(widen(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+  const FileHandle handle(CreateFileW(widePath(probe).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
                                       CREATE_NEW,
                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                       nullptr));
@@ -134,8 +161,10 @@ std::optional<uint64_t> clusterBytesOf(HANDLE folder) {
 
 class Win32WriteAccess : public WriteAccess {
  public:
+  explicit Win32WriteAccess(HWND owner) : owner_(owner) {}
+
   std::optional<VolumeSpace> space(const std::string& folder) override {
-    const std::wstring path = widen(folder);
+    const std::wstring path = widePath(folder);
     ULARGE_INTEGER freeForCaller{};
     if (!GetDiskFreeSpaceExW(path.c_str(), &freeForCaller, nullptr, nullptr)) return std::nullopt;
     VolumeSpace space;
@@ -158,7 +187,7 @@ class Win32WriteAccess : public WriteAccess {
     // Attribute access is granted whatever other programs share; replacing and deleting need
     // DELETE, which a program that holds the file without FILE_SHARE_DELETE refuses.
     const DWORD access = FILE_WRITE_ATTRIBUTES | (replaceOrDelete ? DELETE : 0);
-    const FileHandle handle(CreateFileW(widen(file).c_str(), access,
+    const FileHandle handle(CreateFileW(widePath(file).c_str(), access,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                         nullptr));
@@ -169,7 +198,7 @@ class Win32WriteAccess : public WriteAccess {
     // Only a file really created shows every kind of protection (a folder's rights, read-only
     // media, a folder even the system may not change); the folder's times are put back after.
     const FileHandle folderHandle(CreateFileW(
-        widen(folder).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        widePath(folder).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folderHandle.valid()) return accessAfterFailure();
@@ -189,20 +218,42 @@ class Win32WriteAccess : public WriteAccess {
     return session.programsUsing(wide);
   }
 
-  bool restartAsAdministrator() override {
+  std::optional<std::string> pathForAdministrator(const std::string& folder) override {
+    if (folder.size() < 2 || folder[1] != ':') return folder;
+    const std::wstring root = widen(folder.substr(0, 2)) + L"\\";
+    if (GetDriveTypeW(root.c_str()) != DRIVE_REMOTE) return folder;
+    static const NetworkNames names;
+    const auto universal = names.universalNameOf(widen(folder));
+    if (!universal) return std::nullopt;
+    return narrow(*universal);
+  }
+
+  // The question for administrator rights belongs to the main window: without it Windows may
+  // only flash it in the taskbar.
+  bool restartAsAdministrator(const std::string& arguments) override {
     const std::wstring program = widen(executablePath());
+    const std::wstring folder = program.substr(0, program.find_last_of(L"\\/") + 1);
+    const std::wstring parameters = widen(arguments);
     SHELLEXECUTEINFOW start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_NOASYNC;
+    start.hwnd = owner_;
     start.lpVerb = L"runas";
     start.lpFile = program.c_str();
+    start.lpParameters = parameters.c_str();
+    start.lpDirectory = folder.c_str();
     start.nShow = SW_SHOWNORMAL;
     return ShellExecuteExW(&start) != FALSE;
   }
+
+ private:
+  HWND owner_;
 };
 
 }  // namespace
 
-std::unique_ptr<WriteAccess> makeWin32WriteAccess() { return std::make_unique<Win32WriteAccess>(); }
+std::unique_ptr<WriteAccess> makeWin32WriteAccess(HWND owner) {
+  return std::make_unique<Win32WriteAccess>(owner);
+}
 
 }  // namespace tarvik

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/exit_codes.h"
+#include "app/handover.h"
 #include "app/handlers.h"
 #include "app/installer_texts.h"
 #include "app/installer_window.h"
@@ -301,6 +302,47 @@ TEST_F(InstallRunTest, AProtectedFolderCanBeHandedToAnInstanceWithAdministratorR
   runHandler(second, [&again] { again.Command1_Click(); });
   EXPECT_EQ(second.exitCode, exit_code::kRestartedAsAdministrator);
   EXPECT_TRUE(second.messages.empty());
+}
+
+TEST_F(InstallRunTest, HandsTheListAsItStandsToTheNewInstanceWhichShowsExactlyThat) {
+  addFolder("a", false);
+  addFolder("b", true);
+  testing::addCandidate(window, "m:\\tarvik", true);  // a mapped drive with a network path
+  testing::addCandidate(window, "n:\\tarvik", true);  // one without
+  access.networkPaths = {{"m:\\tarvik", "\\\\server\\scenery\\tarvik"}, {"n:\\tarvik", ""}};
+  access.deniedPaths = {"c:\\addons\\b\\texture"};
+  window.retryAnswers = {RetryAnswer::kRunAsAdministrator};
+  Tarvik_installer_main installer{window, registry, files, access, kInstaller, "C:\\Store"};
+  runHandler(window, [&installer] { installer.Command1_Click(); });
+  ASSERT_EQ(window.exitCode, exit_code::kRestartedAsAdministrator);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_THAT(window.messages[0].text, HasSubstr("cannot reach these ticked folders"));
+  EXPECT_THAT(window.messages[0].text, HasSubstr("n:\\tarvik"));
+
+  const auto handover = handoverFromCommandLine(access.restartArguments);
+  ASSERT_TRUE(handover);
+  EXPECT_EQ(handover->virtualStore, "C:\\Store");
+  const auto entry = [](const std::string& folder, bool ticked) {
+    return HandedOverEntry{folder, "  Fs2000 (versie 7.0)     Tarvik versie 2.0         " + folder,
+                           ticked};
+  };
+  EXPECT_THAT(handover->entries,
+              ElementsAre(entry("c:\\addons\\a", false), entry("c:\\addons\\b", true),
+                          entry("\\\\server\\scenery\\tarvik", true), entry("n:\\tarvik", false)));
+
+  // The new instance shows the list as handed over, without looking for simulators.
+  registry.setString("SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\8.0", "EXE path",
+                     "C:\\Games\\FS2002");
+  testing::RecordingWindow elevated{events};
+  Tarvik_installer_main taken{elevated, registry, files, access, kInstaller, "", handover};
+  runHandler(elevated, [&taken] { taken.Form_Load(); });
+  EXPECT_TRUE(registry.opened().empty());
+  ASSERT_EQ(elevated.list1().count(), 4);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(elevated.list1().text(i), handover->entries[i].folder);
+    EXPECT_EQ(elevated.list2().text(i), handover->entries[i].displayLine);
+    EXPECT_EQ(elevated.list2().selected(i), handover->entries[i].ticked);
+  }
 }
 
 TEST_F(InstallRunTest, StagingFilesOfAnInterruptedRunAreRemovedBeforeTheFolderIsExtracted) {

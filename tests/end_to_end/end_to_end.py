@@ -17,11 +17,11 @@
                                  how long the update took
 
 Options: --windows-build DIR (the program, the library and e2e_window_text.exe), --native-build
-DIR (the package tools), --arch win64|win32 (the prefixes' Windows, 64-bit by default, where the
-32-bit installer runs through WoW64), --work DIR (default WINDOWS_BUILD/e2e, or e2e-win32),
---keep (keep case prefixes), --use-display (run on $DISPLAY instead of a private Xvfb display).
-Wine runs inside the project's Debian root (scripts/in-root).
-Screenshots go to screenshots/end_to_end/ at the repository's top.
+DIR (the package tools), --arch win64|win32 (the prefixes' Windows: 64-bit, where the 32-bit
+program runs through WoW64, the default; or 32-bit), --work DIR (default WINDOWS_BUILD/e2e, or
+e2e-win32), --keep (keep case prefixes), --use-display (run on $DISPLAY instead of a private Xvfb
+display). Screenshots go to screenshots/end_to_end/ (or end_to_end-win32/) at the repository's
+top.
 
 The prefix, as enriched, lists in this order: FS2000 Tarvik (2.0, ticked), Tarvik V21 (2.1),
 D:\\Scenery Extra\\Tarvik (2.0, ticked, named through its scenery sub-folder); FS2002 Tarvik (2.0,
@@ -44,11 +44,9 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests/support"))
 import flush_trace  # noqa: E402
-# Wine runs inside the project's Debian root (scripts/in-root), the prefixes and the X display
-# shared with the host at the same paths.
-IN_ROOT = str(REPO / "scripts/in-root")
-WINE = [IN_ROOT, "wine"]
-WINESERVER = [IN_ROOT, "wineserver"]
+# Wine (32-bit, and 64-bit for WoW64) in the Debian root of scripts/wine-root.
+WINE = str(REPO / "scripts/wine-run")
+WINESERVER = [WINE, "--server"]
 MAIN_TITLE = "Tarvik V2   official update 2"
 MESSAGE_TITLE = "tarvik_installer"
 SUCCESS = "Update installed successfully"
@@ -88,15 +86,15 @@ class Environment:
     def __init__(self, args):
         self.windows_build = Path(args.windows_build).resolve()
         self.native_build = Path(args.native_build).resolve()
+        # The Windows the prefixes play: 64-bit (the program runs through WoW64) or 32-bit.
         self.arch = args.arch
-        default_work = "e2e" if self.arch == "win64" else f"e2e-{self.arch}"
-        self.work = Path(args.work or self.windows_build / default_work).resolve()
+        suffix = "" if self.arch == "win64" else "-" + self.arch
+        self.work = Path(args.work or self.windows_build / f"e2e{suffix}").resolve()
         self.keep = args.keep
         self.use_display = args.use_display
         self.dist = self.work / "dist"
         self.base = self.work / "base-prefix"
-        self.shots = REPO / "screenshots" / ("end_to_end" if self.arch == "win64"
-                                             else f"end_to_end-{self.arch}")
+        self.shots = REPO / "screenshots" / f"end_to_end{suffix}"
         self.xvfb = None
 
     def wine_env(self, prefix):
@@ -158,7 +156,6 @@ def setup(env):
     start = time.monotonic()
     package_env = dict(os.environ, TARVIK_NO_BUILD="1", TARVIK_DIST=str(env.dist),
                        TARVIK_NATIVE_BUILD=str(env.native_build),
-                       TARVIK_PACKAGE_WORK=str(env.work / "package"),
                        TARVIK_WINDOWS_BUILD=str(env.windows_build))
     print(run_checked(["bash", str(REPO / "scripts/package.sh")], env=package_env, cwd=REPO))
     entries = package_entries(env)
@@ -174,10 +171,9 @@ def make_base_prefix(env, prefix):
     if prefix.exists():
         stop_wineserver(env, prefix)
         shutil.rmtree(prefix)
-    prefix_env = env.wine_env(prefix)
-    arch = ["--win32"] if env.arch == "win32" else []
+    prefix_env = env.wine_env(prefix) | {"WINEARCH": env.arch}
     print(run_checked(["bash", str(REPO / "scripts/make-demo-prefix.sh"), str(prefix),
-                       "--obsolete-files", "--read-only", *arch], env=prefix_env, cwd=REPO))
+                       "--obsolete-files", "--read-only"], env=prefix_env, cwd=REPO))
     print(run_checked(["bash", str(REPO / "tests/end_to_end/enrich-prefix.sh"), str(prefix)],
                       env=prefix_env, cwd=REPO))
     stop_wineserver(env, prefix)
@@ -340,7 +336,6 @@ def case_signed(env, prefix):
     env.dist = env.work / "dist-signed"
     secrets.update(TARVIK_NO_BUILD="1", TARVIK_DIST=str(env.dist),
                    TARVIK_NATIVE_BUILD=str(env.native_build),
-                   TARVIK_PACKAGE_WORK=str(env.work / "package"),
                    TARVIK_WINDOWS_BUILD=str(env.windows_build))
     output = run_checked(["bash", str(REPO / "scripts/package.sh"),
                           "--sign-pkcs12", str(signing / "signer.p12")], env=secrets, cwd=REPO)
@@ -496,6 +491,15 @@ def case_full_list(env, prefix):
 # Windows shows 32-bit programs without a manifest, run without administrator rights, a copy
 # from the user's VirtualStore in place of a file below Program Files that they once wrote.
 
+def fs2002_in_program_files(env):
+    """Where FS2002's installer puts it: the 32-bit programs' Program Files of the Windows."""
+    program_files = "Program Files (x86)" if env.arch == "win64" else "Program Files"
+    return f"drive_c/{program_files}/Microsoft Games/FS2002"
+
+
+def tarvik_in_program_files(env):
+    return fs2002_in_program_files(env) + "/Addon Scenery/Tarvik"
+
 TARVIK_B = "drive_c/Addons/TarvikB"
 
 
@@ -514,12 +518,8 @@ def relative_to_prefix(prefix, path):
 
 
 def move_fs2002_into_program_files(env, prefix):
-    """FS2002 where its installer puts it, registered there: the Program Files of 32-bit
-    programs, "Program Files (x86)" on 64-bit Windows and "Program Files" on 32-bit Windows.
-    Returns that folder and the Tarvik folder in it."""
-    program_files = "Program Files (x86)" if env.arch == "win64" else "Program Files"
-    fs2002 = f"drive_c/{program_files}/Microsoft Games/FS2002"
-    target = prefix / fs2002
+    """FS2002 where its installer puts it, registered there."""
+    target = prefix / fs2002_in_program_files(env)
     target.parent.mkdir(parents=True, exist_ok=True)
     shutil.move(str(prefix / "drive_c/Games/FS2002"), str(target))
     system = prefix / "system.reg"
@@ -527,9 +527,8 @@ def move_fs2002_into_program_files(env, prefix):
     registered = '"EXE path"="C:\\\\Games\\\\FS2002"'
     if registered not in text:
         raise Failure("the base prefix does not register FS2002 in C:\\Games\\FS2002")
-    system.write_text(text.replace(registered, '"EXE path"="' + windows_path(fs2002).replace(
-        "\\", "\\\\") + '"'), errors="surrogateescape")
-    return fs2002, fs2002 + "/Addon Scenery/Tarvik"
+    folder = windows_path(fs2002_in_program_files(env)).replace("\\", "\\\\")
+    system.write_text(text.replace(registered, f'"EXE path"="{folder}"'), errors="surrogateescape")
 
 
 def first_payload_texture(env):
@@ -538,31 +537,31 @@ def first_payload_texture(env):
 
 
 def case_virtual_store(env, prefix):
-    """FS2002 below Program Files (x86); the copy of its scenery.cfg in the VirtualStore names
+    """FS2002 below the 32-bit programs' Program Files; the copy of its scenery.cfg in the VirtualStore names
     area B (C:\\Addons\\TarvikB, 2.0) too, and copies of a payload texture (old contents) and of
     an obsolete file hide A's real ones. A and B are offered and ticked; afterwards the
     simulator's view of A holds every file new and no obsolete one, and both scenery.cfg files
     are as they were."""
-    fs2002, tarvik = move_fs2002_into_program_files(env, prefix)
-    config = fs2002 + "/scenery.cfg"
+    move_fs2002_into_program_files(env, prefix)
+    config = fs2002_in_program_files(env) + "/scenery.cfg"
     copy = virtual_copy(prefix, config)
     copy.parent.mkdir(parents=True)
     copy.write_bytes((prefix / config).read_bytes() + b"\r\n[Area.006]\r\nTitle=Tarvik B\r\n"
                      b"Local=C:\\Addons\\TarvikB\r\nLayer=6\r\nActive=TRUE\r\n")
     shutil.copytree(prefix / FS2000_TARVIK, prefix / TARVIK_B, symlinks=True)
-    area = virtual_copy(prefix, tarvik)
+    area = virtual_copy(prefix, tarvik_in_program_files(env))
     for name, content in ((first_payload_texture(env), b"old texture"),
                           ("scenery/NOORD.XCL", b"obsolete")):
         (area / name).parent.mkdir(parents=True, exist_ok=True)
         (area / name).write_bytes(content)
     place_package(env, prefix, "drive_c/Tarvik Update")
-    a_line = "Tarvik versie 2.0         " + windows_path(tarvik).lower()
+    a_line = "Tarvik versie 2.0         " + windows_path(tarvik_in_program_files(env)).lower()
     b_line = "Tarvik versie 2.0         " + windows_path(TARVIK_B).lower()
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], exit_code=0,
-                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik,
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik_in_program_files(env),
                                           TARVIK_B],
-                                 virtual_copies={tarvik:
+                                 virtual_copies={tarvik_in_program_files(env):
                                                  relative_to_prefix(prefix, area)},
                                  listed=[(True, a_line), (True, b_line)]))
 
@@ -571,21 +570,21 @@ def case_virtual_marker(env, prefix):
     """A's real marker is of version 2.1, its copy in the VirtualStore, which the simulator
     reads, of 2.0: the list shows 2.0, ticked, and the update leaves the simulator the new
     marker."""
-    _, tarvik = move_fs2002_into_program_files(env, prefix)
-    marker = prefix / tarvik / "scenery/qiro.bgl"
+    move_fs2002_into_program_files(env, prefix)
+    marker = prefix / tarvik_in_program_files(env) / "scenery/qiro.bgl"
     mode = marker.stat().st_mode
     marker.chmod(mode | 0o200)
     os.truncate(marker, 1040543)
     marker.chmod(mode)
-    copy = virtual_copy(prefix, tarvik + "/scenery/qiro.bgl")
+    copy = virtual_copy(prefix, tarvik_in_program_files(env) + "/scenery/qiro.bgl")
     copy.parent.mkdir(parents=True)
     copy.write_bytes(bytes(1071681))
     place_package(env, prefix, "drive_c/Tarvik Update")
-    line = "Tarvik versie 2.0         " + windows_path(tarvik).lower()
+    line = "Tarvik versie 2.0         " + windows_path(tarvik_in_program_files(env)).lower()
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], exit_code=0,
-                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik],
-                                 virtual_copies={tarvik:
+                                 updated=[FS2000_TARVIK, TARVIK_EXTRA, tarvik_in_program_files(env)],
+                                 virtual_copies={tarvik_in_program_files(env):
                                                  relative_to_prefix(prefix, copy.parents[1])},
                                  listed=[(True, line)]))
 
@@ -640,11 +639,19 @@ def screenshot(env, name):
     return path
 
 
-def read_window(env, prefix, *arguments):
+def window_helper(env, prefix, *arguments):
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([*WINE, str(helper), *arguments], capture_output=True, text=True,
-                            env=env.wine_env(prefix), timeout=60)
-    return result.stdout
+    return subprocess.run([WINE, str(helper), *arguments], capture_output=True, text=True,
+                          env=env.wine_env(prefix), timeout=60)
+
+
+def read_window(env, prefix, *arguments):
+    return window_helper(env, prefix, *arguments).stdout
+
+
+def press(env, prefix, button, title=MAIN_TITLE):
+    """Clicks a button of a window of the installer; False when there is none."""
+    return window_helper(env, prefix, "--press", button, title).returncode == 0
 
 
 def list_entries(env, prefix):
@@ -702,7 +709,7 @@ def start_desktop(env, prefix):
     """Starts the prefix's Wine desktop, kept for a minute after its last program ends. Under
     load, Wine's desktop process now and then fails to load its display driver as it starts;
     every window of that Wine session then fails. Such a start is ended and made again."""
-    probe = [*WINE, str(env.windows_build / "bin/e2e_window_text.exe"), "--can-create-window"]
+    probe = [WINE, str(env.windows_build / "bin/e2e_window_text.exe"), "--can-create-window"]
     for _ in range(3):
         run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
         if run_quiet(probe, env=env.wine_env(prefix), timeout=60) == 0:
@@ -715,14 +722,13 @@ def start_desktop(env, prefix):
 class Session:
     """One start of the installer in a case's prefix, driven by keys as a user would."""
 
-    def __init__(self, env, name, prefix, exe, start_folder, environment=None, launcher=None):
-        """launcher: the command that starts Wine's loader in the root (default scripts/in-root,
-        a namespace of its own)."""
+    def __init__(self, env, name, prefix, exe, start_folder, environment=None, wrapper=(),
+                 arguments=()):
         self.env, self.name, self.prefix = env, name, prefix
         start_desktop(env, prefix)
         self.log = prefix.parent / "wine-output.txt"
         with open(self.log, "ab") as log:
-            self.process = subprocess.Popen([*(launcher or [IN_ROOT]), "wine", exe],
+            self.process = subprocess.Popen([*wrapper, WINE, exe, *arguments],
                                             cwd=prefix / start_folder,
                                             env=env.wine_env(prefix) | (environment or {}),
                                             stdout=log, stderr=subprocess.STDOUT,
@@ -1058,6 +1064,15 @@ def expect_code(problems, what, code, expected):
         problems.append(f"{what}: exit code {code}, expected {expected}")
 
 
+def update_succeeds(session, problems):
+    """Presses the button; the success message shows and, dismissed, ends the program with 0."""
+    session.press_install()
+    box, message = session.wait_box("3-message")
+    expect_texts(problems, "the final message", message, [SUCCESS])
+    session.answer(box, "Return")
+    expect_code(problems, "after the update", session.exit_code(), 0)
+
+
 def cancel_changes_nothing(env, name, prefix, exe, start, texts, problems):
     """Starts the installer, expects the question with its texts, cancels it and checks that
     the prefix is as it was."""
@@ -1099,7 +1114,7 @@ def fault_file_in_use(env, name, case_root, prefix):
     exe, start = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
     held = windows_path(FS2002_TARVIK + "/scenery/qiro.bgl")
     release = case_root / RELEASE
-    holder = subprocess.Popen([*WINE, str(env.windows_build / "bin/e2e_hold_file.exe"), held,
+    holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_file.exe"), held,
                                as_windows(release)], env=env.wine_env(prefix),
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     problems = []
@@ -1121,14 +1136,19 @@ def fault_file_in_use(env, name, case_root, prefix):
     return problems
 
 
+def make_immutable(folder):
+    """A folder that even root cannot change (chattr -i undoes it)."""
+    result = subprocess.run(["chattr", "+i", str(folder)], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    return folder
+
+
 def fault_protected_folder(env, name, case_root, prefix):
     """FS2002's scenery folder is one that even root cannot change: the question offers
     administrator rights, and Cancel changes nothing."""
     place_package(env, prefix, "drive_c/Tarvik Update")
-    folder = prefix / FS2002_TARVIK / "scenery"
-    result = subprocess.run(["chattr", "+i", str(folder)], capture_output=True, text=True)
-    if result.returncode != 0:
-        raise Skipped(f"chattr +i is not permitted here: {result.stderr.strip()}")
+    folder = make_immutable(prefix / FS2002_TARVIK / "scenery")
     problems = []
     try:
         cancel_changes_nothing(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
@@ -1201,6 +1221,50 @@ def fault_killed_run(env, name, case_root, prefix):
     return problems
 
 
+STAGING_NAME = re.compile(r"~tvk[0-9a-f]{8}\.tmp$")
+LEFTOVER = "~tvk0badf00d.tmp"
+
+
+def files_held_briefly(milliseconds):
+    """A virus scanner's doing: a helper holds every file of the ticked folders that is made,
+    written, renamed or reset, for a moment and without sharing its deletion, as the update
+    goes; a read-only staging leftover in each folder calls it to the reset too. The update ends
+    with its success message and 0, every ticked folder as the archive has it, no staging file
+    left. The helper must have held staged files, obsolete files and the leftovers."""
+    def fault(env, name, case_root, prefix):
+        place_package(env, prefix, "drive_c/Tarvik Update")
+        before = snapshot(prefix)
+        for folder in TICKED:
+            (prefix / folder / "texture" / LEFTOVER).write_bytes(b"half a file")
+            (prefix / folder / "texture" / LEFTOVER).chmod(0o444)
+        stop = case_root / "stop-holding"
+        holder = subprocess.Popen([WINE, str(env.windows_build / "bin/e2e_hold_new_files.exe"),
+                                   str(milliseconds), as_windows(stop),
+                                   *[windows_path(folder) for folder in TICKED]],
+                                  env=env.wine_env(prefix), stdout=subprocess.PIPE, text=True)
+        problems = []
+        try:
+            if holder.stdout.readline().strip() != "watching":
+                raise Failure("the helper could not watch the add-on folders")
+            with Session(env, name, prefix, "C:\\Tarvik Update\\tarvik_installer.exe",
+                         "drive_c/Tarvik Update") as session:
+                update_succeeds(session, problems)
+        finally:
+            stop.touch()
+            output = holder.communicate(timeout=60)[0]
+        held = {line.rsplit("\\", 1)[-1].lower() for line in output.splitlines()}
+        print(f"the helper held {len(held)} files")
+        for what, found in (("a staged file", any(map(STAGING_NAME.match, held - {LEFTOVER}))),
+                            ("an obsolete file", held & {n.lower() for n in obsolete_names()}),
+                            ("a staging leftover", LEFTOVER in held)):
+            if not found:
+                problems.append(f"the helper never held {what}: the case showed nothing")
+        stop_wineserver(env, prefix)
+        return problems + Checker(env, prefix, before, snapshot(prefix),
+                                  Expectation([], updated=TICKED)).run()
+    return fault
+
+
 def fault_no_display(env, name, case_root, prefix):
     """Wine reaches no display, so the window cannot be made: the installer says so and ends
     with 1 at once, rather than waiting unseen for messages, and changes nothing."""
@@ -1209,7 +1273,7 @@ def fault_no_display(env, name, case_root, prefix):
     environment = env.wine_env(prefix)
     del environment["DISPLAY"]
     try:
-        code = subprocess.run([*WINE, str(exe)], cwd=exe.parent, env=environment, timeout=60,
+        code = subprocess.run([WINE, str(exe)], cwd=exe.parent, env=environment, timeout=60,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
     except subprocess.TimeoutExpired:
         return ["the installer was still running 60 s after it started without a display"]
@@ -1283,11 +1347,7 @@ def fault_planted_dlls(env, name, case_root, prefix):
     problems = []
     with Session(env, name, prefix, "C:\\Downloads\\tarvik_installer.exe", "drive_c/Downloads",
                  {"WINEDEBUG": "-all,+loaddll"}) as session:
-        session.press_install()
-        box, message = session.wait_box("3-message")
-        expect_texts(problems, "the final message", message, [SUCCESS])
-        session.answer(box, "Return")
-        expect_code(problems, "after the update", session.exit_code(), 0)
+        update_succeeds(session, problems)
     stop_wineserver(env, prefix)
     trace = session.log.read_text(errors="replace")
     loaded = set(re.findall(r'Loaded L"[^"]*\\\\([^"\\]+)"', trace))
@@ -1298,16 +1358,100 @@ def fault_planted_dlls(env, name, case_root, prefix):
                               Expectation([], updated=TICKED)).run()
 
 
-def in_namespace_of(pid, folder="/"):
-    """The command that runs a program in the mount namespace and root of a process of the Debian
-    root, in the folder given: there the paths of the descriptors it shares with the process read
-    as the process sees them."""
-    return ["nsenter", f"--target={pid}", "--mount", "--root", f"--wd={folder}"]
+def handed_over_process(prefix):
+    """The process id of the installer started with a hand-over in the prefix, or None."""
+    for process in Path("/proc").glob("[0-9]*"):
+        try:
+            if (b"tarvik-handover" in (process / "cmdline").read_bytes() and
+                    f"\0WINEPREFIX={prefix}\0".encode() in b"\0" + (process / "environ").read_bytes()):
+                return int(process.name)
+        except OSError:
+            continue
+    return None
+
+
+def wait_until(condition, timeout, step=0.1):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(step)
+    return True
+
+
+def fault_handover(env, name, case_root, prefix):
+    """FS2002's scenery folder protected (chattr +i), FS2000's folder unticked by the user and a
+    folder added with the picker: "Run as administrator" starts a new instance (under Wine not
+    elevated: Wine runs it as the same user) in the installer's own folder, which shows exactly
+    the list as the user left it and goes on with the checks; Cancel there changes nothing. A
+    start with another command line shows the list as discovery makes it and waits for the
+    user."""
+    exe, home = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
+    place_package(env, prefix, home)
+    picked = "drive_c/Addons/TarvikP"  # the first instance starts there: the picker opens there
+    shutil.copytree(prefix / FS2000_TARVIK, prefix / picked, symlinks=True)
+    protected = make_immutable(prefix / FS2002_TARVIK / "scenery")
+    problems = []
+    try:
+        before = snapshot(prefix)
+        with Session(env, name, prefix, exe, picked) as session:
+            discovered = list_entries(env, prefix)
+            window_helper(env, prefix, "--toggle-entry", "0", MAIN_TITLE)
+            if not press(env, prefix, "Add folder...") or not wait_until(
+                    lambda: press(env, prefix, "Select directory"), 30):
+                raise Failure("the folder picker did not open")
+            if not wait_until(lambda: len(list_entries(env, prefix)) > len(discovered), 30):
+                shot = screenshot(env, f"{name}-no-folder-added")
+                raise Failure(f"the folder picker did not add a folder; screen: {shot}; the "
+                              f"list: {list_entries(env, prefix)}")
+            screenshot(env, f"{name}-1-chosen")
+            chosen = list_entries(env, prefix)
+            if chosen[0][0] or not discovered[0][0] or not chosen[-1][1].endswith(
+                    windows_path(picked)):
+                problems.append(f"the user's choice was not made: {chosen}")
+            session.press_install()
+            box, question = session.wait_box("1-question")
+            expect_texts(problems, "the question", question, ["Run as administrator"])
+            session.answer(box, "Return")  # the default button
+            expect_code(problems, "the instance that handed over", session.exit_code(), 4)
+        if not wait_until(lambda: handed_over_process(prefix), 60):
+            raise Failure("no instance was started with the hand-over")
+        pid = handed_over_process(prefix)
+        print("note: under Wine the new instance runs without administrator rights, as the "
+              "same user; Windows would ask and elevate it")
+        box = find_window("^" + MESSAGE_TITLE + "$", 120)
+        if not box:
+            raise Failure("the new instance did not go on with the checks")
+        question = read_message(env, prefix)
+        expect_texts(problems, "the new instance's question", question,
+                     ["may not change", windows_path(FS2002_TARVIK + "/scenery")])
+        handed = list_entries(env, prefix)
+        if handed != chosen:
+            problems.append(f"the new instance lists {handed}, not the handed-over {chosen}")
+        cwd = flush_trace.real(os.readlink(f"/proc/{pid}/cwd"))  # as the host sees it
+        if cwd != flush_trace.real(str(prefix / home)):
+            problems.append(f"the new instance runs in {cwd}, not in the installer's folder")
+        screenshot(env, f"{name}-2-new-instance")
+        run_quiet(["xdotool", "key", "--window", box, "Escape"])
+        if not wait_until(lambda: not Path(f"/proc/{pid}").exists(), 30):
+            problems.append("the new instance did not end after Cancel")
+        stop_wineserver(env, prefix)
+        problems += Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
+
+        with Session(env, f"{name}-unknown", prefix, exe, home,
+                     arguments=["/S", "/tarvik-handover:1:0:AAAA"]) as session:
+            if list_entries(env, prefix) != discovered:
+                problems.append("a start with another command line does not list what "
+                                "discovery finds")
+            if find_window("^" + MESSAGE_TITLE + "$", 3):
+                problems.append("a start with another command line began the run by itself")
+    finally:
+        subprocess.run(["chattr", "-i", str(protected)])
+    return problems
 
 
 def trace_wineserver(env, prefix, output):
-    """Starts the prefix's Wine server and attaches strace to it; returns the tracer and the
-    server's process id."""
+    """Starts the prefix's Wine server and attaches strace to it; returns the tracer."""
     run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
     wanted = b"\0WINEPREFIX=" + str(prefix).encode() + b"\0"
 
@@ -1320,14 +1464,13 @@ def trace_wineserver(env, prefix, output):
     pids = [int(p.name) for p in Path("/proc").glob("[0-9]*") if serves_prefix(p)]
     if len(pids) != 1:
         raise Failure(f"{len(pids)} Wine servers run for {prefix}")
-    tracer = subprocess.Popen([*in_namespace_of(pids[0]), *flush_trace.STRACE, "-p",
-                               str(pids[0]), "-o", str(output)])
+    tracer = subprocess.Popen([*flush_trace.STRACE, "-p", str(pids[0]), "-o", str(output)])
     status = Path(f"/proc/{pids[0]}/status")
     while "TracerPid:\t0\n" in status.read_text() and tracer.poll() is None:
         time.sleep(0.05)
     if tracer.poll() is not None:
         raise Skipped("strace cannot attach to a running process here (ptrace_scope)")
-    return tracer, pids[0]
+    return tracer
 
 
 def fault_power_cut_order(env, name, case_root, prefix):
@@ -1335,24 +1478,17 @@ def fault_power_cut_order(env, name, case_root, prefix):
     archive is on the disk (fsync) before the marker gets its name, and so is the marker, and
     both sub-folders are flushed after their last new name and before the marker's, so that a
     power cut leaves the old marker or the complete new version."""
-    if run_quiet([IN_ROOT, "strace", "-o", "/dev/null", "true"]) != 0:
+    if run_quiet(["strace", "-o", "/dev/null", "true"]) != 0:
         raise Skipped("strace cannot trace processes here (missing, or ptrace not permitted)")
     setup_info = case_one_folder(env, prefix)
     traces = case_root / "trace"
     traces.mkdir()
-    server, server_pid = trace_wineserver(env, prefix, traces / "server")
-    # The installer runs in the server's namespace, so that both traces name files alike.
-    start = prefix / setup_info.start_folder
+    server = trace_wineserver(env, prefix, traces / "server")
     problems = []
     try:
         with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
-                     launcher=[*in_namespace_of(server_pid, start), *flush_trace.STRACE, "-o",
-                               str(traces / "installer")]) as session:
-            session.press_install()
-            box, message = session.wait_box("3-message")
-            expect_texts(problems, "the final message", message, [SUCCESS])
-            session.answer(box, "Return")
-            expect_code(problems, "after the update", session.exit_code(), 0)
+                     wrapper=[*flush_trace.STRACE, "-o", str(traces / "installer")]) as session:
+            update_succeeds(session, problems)
     finally:
         stop_wineserver(env, prefix)
         server.wait(timeout=60)
@@ -1390,6 +1526,9 @@ FAULTS = {
     "small_volume": fault_small_volume,
     "killed_run": fault_killed_run,
     "power_cut_order": fault_power_cut_order,
+    "files_held_50ms": files_held_briefly(50),
+    "files_held_400ms": files_held_briefly(400),
+    "handover": fault_handover,
 }
 
 
@@ -1419,7 +1558,7 @@ def run_fault(env, name):
 def run_has_started(env, prefix):
     """True once the install button is hidden: the run has begun."""
     helper = env.windows_build / "bin/e2e_window_text.exe"
-    result = subprocess.run([*WINE, str(helper), MAIN_TITLE], capture_output=True, text=True,
+    result = subprocess.run([WINE, str(helper), MAIN_TITLE], capture_output=True, text=True,
                             env=env.wine_env(prefix), timeout=60)
     return "Button [hidden]: Install update now" in result.stdout
 
@@ -1434,7 +1573,7 @@ def demo(env, prefix, dist):
         env.ensure_display()
     print(f"demo: starting {exe} on display {os.environ['DISPLAY']}"
           f"{'' if user_display else ' (a virtual one)'}")
-    process = subprocess.Popen([*WINE, str(exe)], cwd=exe.parent, env=env.wine_env(prefix),
+    process = subprocess.Popen([WINE, str(exe)], cwd=exe.parent, env=env.wine_env(prefix),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                stdin=subprocess.DEVNULL)
     try:
@@ -1514,8 +1653,7 @@ def main():
     parser.add_argument("--prefix", help="the demo's Wine prefix")
     parser.add_argument("--dist", default=str(REPO / "dist"), help="the demo's package folder")
     parser.add_argument("--arch", choices=["win64", "win32"], default="win64",
-                        help="the Windows of the case prefixes: 64-bit (the installer runs "
-                        "through WoW64) or 32-bit")
+                        help="the prefixes' Windows: 64-bit (WoW64, the default) or 32-bit")
     parser.add_argument("--keep", action="store_true", help="keep the case prefixes")
     parser.add_argument("--use-display", action="store_true",
                         help="run on $DISPLAY instead of a private Xvfb display")

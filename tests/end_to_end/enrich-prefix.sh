@@ -49,7 +49,7 @@ printf '%s\r\n' '' '[Area.005]' 'Title=Tarvik (spare)' 'Local=..\..\Tarvik Spare
 
 source scripts/lib.sh
 ensure_wine_prefix "$prefix"
-root_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+"$TARVIK_SCRIPTS/wine-run" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
 
 cat <<'EOT'
   enriched: D:\Scenery Extra\Tarvik        version 2.0 (FS2000, "...\Tarvik\scenery" line)

@@ -262,8 +262,6 @@ TEST_F(InstallerPackage, TheProgramsResourcesAreChecked) {
   EXPECT_THAT(check(options).problems, ElementsAre());
 }
 
-const std::vector<std::string> kPlainExports = {"UzpVersion2", "Wiz_SingleEntryUnzip"};
-
 // Windows maps its KnownDLLs from the system folder whatever lies beside the program; any other
 // DLL that the program or its library imports, a file put beside them could stand in for.
 TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAreFound) {
@@ -273,8 +271,8 @@ TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAr
   buildPackage(program_, archive_, package_);
   PackageCheckOptions options;
   options.library = folder_.write(
-      "dist/tarvik_unzip.dll",
-      testing::buildProgram({}, false, {"msvcrt.dll", "comctl32.dll"}, kPlainExports));
+      "dist/tarvik_unzip.dll", testing::buildProgram({}, false, {"msvcrt.dll", "comctl32.dll"},
+                                                     {"UzpVersion2", "Wiz_SingleEntryUnzip"}));
   EXPECT_THAT(check(options).problems,
               ElementsAre(StartsWith("the program: it imports RstrtMgr.DLL, which Windows looks "
                                      "for in the program's own folder first"),
@@ -285,33 +283,31 @@ TEST_F(InstallerPackage, ImportsOfDllsThatAFileBesideTheProgramCouldStandInForAr
               Contains(StartsWith("the unzip library is not a Windows library")));
 }
 
-// 32-bit Windows starts only PE32 programs for Intel 386, and the installer finds the library's
-// entry points by their plain names, which a 32-bit linker decorates unless told otherwise.
-TEST_F(InstallerPackage, BothFilesAre32BitX86AndTheLibraryExportsThePlainNames) {
+// One program for every Windows the simulators run on: both files 32-bit, and the library's
+// entry points exported under the plain names that the program looks up.
+TEST_F(InstallerPackage, A64BitFileOrALibraryWithDecoratedExportsIsFound) {
+  folder_.write("bin/tarvik_installer.exe", testing::buildProgram(testing::installerResources()));
   buildPackage(program_, archive_, package_);
   PackageCheckOptions options;
-  const auto library = [&](bool pe32Plus, const std::vector<std::string>& exports) {
-    options.library = folder_.write("dist/tarvik_unzip.dll",
-                                    testing::buildProgram({}, pe32Plus, {"KERNEL32.dll"}, exports));
-    return check(options).problems;
-  };
-  EXPECT_THAT(library(false, kPlainExports), ElementsAre());
-  EXPECT_THAT(library(false, {"_Wiz_SingleEntryUnzip@24", "UzpVersion2@4"}),
-              ElementsAre("the unzip library: it exports Wiz_SingleEntryUnzip only decorated, as "
-                          "_Wiz_SingleEntryUnzip@24: the installer looks it up by its plain name",
-                          HasSubstr("UzpVersion2 only decorated, as UzpVersion2@4")));
-  EXPECT_THAT(library(false, {"UzpVersion2", "Wiz_SingleEntryUnzipA"}),
-              ElementsAre("the unzip library: it does not export Wiz_SingleEntryUnzip, which the "
-                          "installer looks up"));
-  EXPECT_THAT(library(true, kPlainExports),
-              ElementsAre("the unzip library: it is a PE32+ file for machine 0x8664, not a 32-bit "
-                          "x86 one (PE32, Intel 386) that every Windows runs"));
+  options.library = folder_.write(
+      "dist/tarvik_unzip.dll",
+      testing::buildProgram({}, false, {}, {"UzpVersion2", "Wiz_SingleEntryUnzip"}));
+  EXPECT_THAT(check(options).problems, ElementsAre());
+
+  folder_.write("dist/tarvik_unzip.dll",
+                testing::buildProgram({}, true, {}, {"UzpVersion2@4", "_Wiz_SingleEntryUnzip@24"}));
+  EXPECT_THAT(check(options).problems,
+              ElementsAre(StartsWith("the unzip library: it is not a 32-bit Windows file"),
+                          "the unzip library: it does not export Wiz_SingleEntryUnzip, only "
+                          "_Wiz_SingleEntryUnzip@24 (a decorated name)",
+                          "the unzip library: it does not export UzpVersion2, only UzpVersion2@4 "
+                          "(a decorated name)"));
 
   folder_.write("bin/tarvik_installer.exe",
                 testing::buildProgram(testing::installerResources(), true));
   buildPackage(program_, archive_, package_);
-  EXPECT_THAT(library(false, kPlainExports),
-              ElementsAre(StartsWith("the program: it is a PE32+ file for machine 0x8664")));
+  EXPECT_THAT(check().problems,
+              ElementsAre(StartsWith("the program: it is not a 32-bit Windows file")));
 }
 
 // What signing does to a package: pads it to a multiple of 8 bytes, appends the signature,

@@ -131,6 +131,28 @@ std::string buildResourceSection(const std::vector<PeResource>& resources) {
 
 }  // namespace
 
+// An export table for the names (each of one function), at address in the section.
+std::string buildExportTable(const std::vector<std::string>& names, uint32_t address) {
+  const uint32_t count = static_cast<uint32_t>(names.size());
+  const uint32_t functions = address + 40;
+  const uint32_t nameTable = functions + 4 * count;
+  const uint32_t ordinals = nameTable + 4 * count;
+  const uint32_t text = ordinals + 2 * count;
+  std::string table;
+  // Characteristics, time stamp, version, the library's name, the first ordinal, the counts
+  // of functions and names, and the addresses of their tables.
+  for (const uint32_t field : {0u, 0u, 0u, 0u, 1u, count, count, functions, nameTable, ordinals})
+    putU32(table, field);
+  std::string strings;
+  for (uint32_t i = 0; i < count; ++i) putU32(table, kResourceAddress);
+  for (const std::string& name : names) {
+    putU32(table, text + static_cast<uint32_t>(strings.size()));
+    strings += name + '\0';
+  }
+  for (uint32_t i = 0; i < count; ++i) putU16(table, static_cast<uint16_t>(i));
+  return table + strings;
+}
+
 std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus,
                          const std::vector<std::string>& imports,
                          const std::vector<std::string>& exports) {
@@ -148,21 +170,9 @@ std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus
     names += name + '\0';
   }
   section += std::string(20, '\0') + names;
-  // The export table: its directory, the names' addresses, then the names (no functions).
   padTo(section, 4);
   const uint32_t exportTable = kResourceAddress + static_cast<uint32_t>(section.size());
-  std::string directory(24, '\0');
-  putU32(directory, static_cast<uint32_t>(exports.size()));
-  putU32(directory, 0);
-  putU32(directory, exportTable + 40);
-  putU32(directory, 0);
-  std::string exportNames;
-  for (const std::string& name : exports) {
-    putU32(directory, exportTable + 40 + 4 * static_cast<uint32_t>(exports.size()) +
-                          static_cast<uint32_t>(exportNames.size()));
-    exportNames += name + '\0';
-  }
-  section += directory + exportNames;
+  if (!exports.empty()) section += buildExportTable(exports, exportTable);
   const uint32_t rawSize = (static_cast<uint32_t>(section.size()) + 0x1FF) & ~0x1FFu;
   const uint16_t optionalSize = pe32Plus ? 240 : 224;
 
@@ -193,7 +203,8 @@ std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus
   put32At(directories, 16);
   if (!exports.empty()) {
     put32At(directories + 4, exportTable);
-    put32At(directories + 4 + 4, 40);
+    put32At(directories + 4 + 4, kResourceAddress + static_cast<uint32_t>(section.size()) -
+                                     exportTable);
   }
   if (!imports.empty()) {
     put32At(directories + 4 + 8 * 1, importTable);

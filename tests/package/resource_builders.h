@@ -13,9 +13,9 @@
 
 namespace tarvik::package::testing {
 
-// A program file (PE32 for Intel 386, or PE32+ for x64 when pe32Plus is true) with one section
-// ".rsrc" that holds the resources, grouped by type, then name, then language in the order first
-// given, an import table naming the DLLs given and an export table of the names given.
+// A program file (PE32 for Intel 80386, or PE32+ for x64 when pe32Plus) with one section
+// ".rsrc" that holds the resources, grouped by type, then name, then language in the order
+// first given, an import table naming the DLLs given and an export table of the names given.
 std::string buildProgram(const std::vector<PeResource>& resources, bool pe32Plus = false,
                          const std::vector<std::string>& imports = {},
                          const std::vector<std::string>& exports = {});

@@ -43,8 +43,16 @@ std::vector<std::string> FakeWriteAccess::programsUsing(const std::vector<std::s
   return holders;
 }
 
-bool FakeWriteAccess::restartAsAdministrator() {
+std::optional<std::string> FakeWriteAccess::pathForAdministrator(const std::string& folder) {
+  const auto found = networkPaths.find(folder);
+  if (found == networkPaths.end()) return folder;
+  if (found->second.empty()) return std::nullopt;
+  return found->second;
+}
+
+bool FakeWriteAccess::restartAsAdministrator(const std::string& arguments) {
   ++restarts;
+  restartArguments = arguments;
   return restartSucceeds;
 }
 

@@ -23,7 +23,15 @@ class Placement:
     flushed: bool
 
 
+# Wine runs in the Debian root of scripts/wine-root, where the project lies at its own path; a
+# descriptor's path as strace reads it from outside leads through the root.
+WINE_ROOT = str(Path(__file__).resolve().parents[2] / "build/wine-root")
+
+
 def real(path):
+    path = str(path)
+    if path.startswith(WINE_ROOT + "/"):
+        path = path[len(WINE_ROOT):]
     folder, name = os.path.split(path)
     return os.path.join(os.path.realpath(folder), name)
 

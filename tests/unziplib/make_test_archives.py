@@ -5,7 +5,8 @@ Python's zipfile and Debian's zip tool. Usage: make_test_archives.py [--small] O
 OUTPUT_FOLDER/source holds the files; each archive holds them as "scenery/...", "texture/..."
 and "docs/...". The *_prefixed.exe files are archives behind 102467 bytes of other data, with
 their offsets unchanged, as an installer carries its payload. zip_partly_password.zip holds
-docs/readme.txt encrypted with "Secret 42" and "texture/with space.bmp" open.
+docs/readme.txt encrypted with "Secret 42" and "texture/with space.bmp" open. python_many_entries.zip holds 65,539 entries, with the ZIP64
+end record that their number calls for.
 
 With --small the same archives hold files a thousand times smaller, behind a shorter prefix: the
 fuzz target's seeds, small enough for the fuzzer to take whole.
@@ -18,6 +19,7 @@ import struct
 import subprocess
 import sys
 import time
+import warnings
 import zipfile
 import zlib
 
@@ -161,6 +163,18 @@ def zip_tool_rejecting_wrong_passwords(output, source, *options):
     raise SystemExit(f"{output}: no encryption headers that reject the tests' wrong passwords")
 
 
+def python_many_entries(path):
+    """More entries than the end record's 16-bit count holds, so that zipfile writes the ZIP64 end
+    record: the same empty folder 65,536 times (each costs an extraction next to nothing), then
+    the files that only a reader of the ZIP64 count finds."""
+    warnings.filterwarnings("ignore", "Duplicate name")
+    with zipfile.ZipFile(path, "w") as archive:
+        for _ in range(65536):
+            archive.writestr(zipfile.ZipInfo("many/", STAMP), b"")
+        for i in range(3):
+            archive.writestr(zipfile.ZipInfo(f"many/last{i}.txt", STAMP), b"entry %d\n" % i)
+
+
 def prefixed(archive, output, length):
     rng = random.Random(7)
     with open(output, "wb") as out:
@@ -195,6 +209,8 @@ def main():
              prefix_length)
     prefixed(os.path.join(out, "zip_tool.zip"), os.path.join(out, "zip_tool_prefixed.exe"),
              prefix_length)
+    if not small:
+        python_many_entries(os.path.join(out, "python_many_entries.zip"))
     with open(os.path.join(out, "not_a_zip.txt"), "wb") as text:
         text.write(b"just some text, no archive here\n" * 20)
 

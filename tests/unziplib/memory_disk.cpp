@@ -108,6 +108,6 @@ std::optional<LocalTime> modifiedTime(const std::string&) { return std::nullopt;
 char nativeSeparator() { return '/'; }
 std::string fromCallerText(std::string_view text) { return std::string(text); }
 std::string toCallerText(std::string_view utf8) { return std::string(utf8); }
-std::string entryNameText(std::string_view stored, bool) { return std::string(stored); }
+std::optional<std::string> fromOemCodePage(std::string_view) { return std::nullopt; }
 
 }  // namespace tarvik::unziplib

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <fstream>
 #include <stdexcept>
 
 namespace tarvik::testing {
@@ -102,12 +103,51 @@ ZipBuilder& ZipBuilder::folder(const std::string& name) {
   return add(member);
 }
 
-std::string ZipBuilder::build() const {
-  std::string archive;
+namespace {
+
+// The CRC-32 of crc's bytes followed by that many zero bytes, without making them.
+uint32_t crcWithZeros(uint32_t crc, uint64_t zeros) {
+  uLong ofPowers[31];  // of 2^k zero bytes
+  ofPowers[0] = crc32(0, reinterpret_cast<const Bytef*>("\0"), 1);
+  for (int k = 1; k < 31; ++k)
+    ofPowers[k] = crc32_combine(ofPowers[k - 1], ofPowers[k - 1], z_off_t{1} << (k - 1));
+  uLong result = crc;
+  while (zeros > 0) {
+    int k = 30;
+    while ((uint64_t{1} << k) > zeros) --k;
+    result = crc32_combine(result, ofPowers[k], z_off_t{1} << k);
+    zeros -= uint64_t{1} << k;
+  }
+  return static_cast<uint32_t>(result);
+}
+
+void put64(std::string& out, uint64_t value) {
+  put32(out, static_cast<uint32_t>(value));
+  put32(out, static_cast<uint32_t>(value >> 32));
+}
+
+uint32_t fit32(uint64_t value, bool wide) {
+  return wide || value >= 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<uint32_t>(value);
+}
+
+}  // namespace
+
+ZipBuilder::Pieces ZipBuilder::pieces() const {
+  Pieces pieces = {{prefix, 0}, {"", 0}};
+  uint64_t position = 0;  // from the archive's start
+  const auto append = [&](const std::string& bytes, uint64_t zeros = 0) {
+    pieces.back().first += bytes;
+    position += bytes.size() + zeros;
+    if (zeros > 0) {
+      pieces.back().second = zeros;
+      pieces.emplace_back();
+    }
+  };
+  const bool always = zip64 == Zip64::kAlways;
   std::string central;
   for (const ZipMember& m : members_) {
-    const uint32_t crc = m.crc.value_or(crcOf(m.data));
-    const uint32_t size = m.declaredSize.value_or(static_cast<uint32_t>(m.data.size()));
+    const uint32_t crc = m.crc.value_or(crcWithZeros(crcOf(m.data), m.zeros));
+    const uint64_t size = m.declaredSize ? *m.declaredSize : m.data.size() + m.zeros;
     std::string payload = m.method == 8 ? deflated(m.data) : m.data;
     uint16_t flags = m.flags;
     if (m.dataDescriptor) flags |= 0x0008;
@@ -118,69 +158,120 @@ std::string ZipBuilder::build() const {
       Encrypter encrypter(m.password);
       payload = encrypter.encrypt(header + payload);
     }
-    const uint32_t offset = static_cast<uint32_t>(archive.size());
+    const uint64_t packed = payload.size() + m.zeros;
+    const uint64_t offset = position;
+    const bool wide = always || size >= 0xFFFFFFFF || packed >= 0xFFFFFFFF;
+    const bool wideOffset = always || offset >= 0xFFFFFFFF;
     const std::string& localName = m.localName.value_or(m.name);
 
-    put32(archive, 0x04034b50);
-    put16(archive, 20);
-    put16(archive, flags);
-    put16(archive, m.method);
-    put16(archive, m.dosTime);
-    put16(archive, m.dosDate);
-    put32(archive, m.dataDescriptor ? 0 : m.localCrc.value_or(crc));
-    put32(archive, m.dataDescriptor ? 0 : static_cast<uint32_t>(payload.size()));
-    put32(archive, m.dataDescriptor ? 0 : size);
-    put16(archive, static_cast<uint32_t>(localName.size()));
-    put16(archive, 0);
-    archive += localName;
-    archive += payload;
+    std::string local;
+    put32(local, 0x04034b50);
+    put16(local, wide ? 45 : 20);
+    put16(local, flags);
+    put16(local, m.method);
+    put16(local, m.dosTime);
+    put16(local, m.dosDate);
+    put32(local, m.dataDescriptor ? 0 : m.localCrc.value_or(crc));
+    put32(local, m.dataDescriptor ? 0 : fit32(packed, wide));
+    put32(local, m.dataDescriptor ? 0 : fit32(size, wide));
+    std::string localExtra = m.localExtra;
+    if (wide && !m.dataDescriptor) {
+      put16(localExtra, 0x0001);
+      put16(localExtra, 16);
+      put64(localExtra, size);
+      put64(localExtra, packed);
+    }
+    put16(local, static_cast<uint32_t>(localName.size()));
+    put16(local, static_cast<uint32_t>(localExtra.size()));
+    append(local + localName + localExtra + payload, m.zeros);
     if (m.dataDescriptor) {
-      put32(archive, 0x08074b50);
-      put32(archive, crc);
-      put32(archive, static_cast<uint32_t>(payload.size()));
-      put32(archive, size);
+      std::string descriptor;
+      put32(descriptor, 0x08074b50);
+      put32(descriptor, crc);
+      put32(descriptor, static_cast<uint32_t>(packed));
+      put32(descriptor, static_cast<uint32_t>(size));
+      append(descriptor);
     }
 
+    std::string centralExtra;
+    if (wide || wideOffset) {
+      put16(centralExtra, 0x0001);
+      put16(centralExtra, (wide ? 16 : 0) + (wideOffset ? 8 : 0));
+      if (wide) put64(centralExtra, size);
+      if (wide) put64(centralExtra, m.centralCompressedSize ? m.centralCompressedSize : packed);
+      if (wideOffset) put64(centralExtra, offset);
+    }
+    centralExtra += m.centralExtra;
     put32(central, 0x02014b50);
-    put16(central, 20);
-    put16(central, 20);
+    put16(central, m.versionMadeBy);
+    put16(central, wide || wideOffset ? 45 : 20);
     put16(central, flags);
     put16(central, m.method);
     put16(central, m.dosTime);
     put16(central, m.dosDate);
     put32(central, crc);
-    put32(central, m.centralCompressedSize ? m.centralCompressedSize
-                                           : static_cast<uint32_t>(payload.size()));
-    put32(central, size);
+    put32(central, m.centralCompressedSize ? m.centralCompressedSize : fit32(packed, wide));
+    put32(central, fit32(size, wide));
     put16(central, static_cast<uint32_t>(m.name.size()));
-    put16(central, static_cast<uint32_t>(m.centralExtra.size()));
-    put16(central, 0);
+    put16(central, static_cast<uint32_t>(centralExtra.size()));
+    put16(central, static_cast<uint32_t>(m.comment.size()));
     put16(central, m.diskStart);
     put16(central, m.internalAttributes);
-    put32(central, m.name.back() == '/' ? 0x41FF0010 : 0x81B60020);
-    put32(central, m.centralOffset != 0xFFFFFFFE ? m.centralOffset : offset);
-    central += m.name;
-    central += m.centralExtra;
+    put32(central, m.externalAttributes.value_or(m.name.back() == '/' ? 0x41FF0010 : 0x81B60020));
+    put32(central, m.centralOffset != 0xFFFFFFFE ? m.centralOffset : fit32(offset, wideOffset));
+    central += m.name + centralExtra + m.comment;
   }
-  const uint32_t centralOffset = static_cast<uint32_t>(archive.size());
-  archive += central;
-  if (zip64Locator) {
-    put32(archive, 0x07064b50);
-    put32(archive, 0);
-    put32(archive, 0);
-    put32(archive, 0);
-    put32(archive, 1);
+  const uint64_t centralOffset = position;
+  append(central);
+  const uint64_t entries = members_.size();
+  const bool wideEnd = always || entries >= 0xFFFF || centralOffset >= 0xFFFFFFFF;
+  std::string end;
+  if (wideEnd) {
+    const uint64_t recordOffset = position;
+    put32(end, 0x06064b50);
+    put64(end, 44);
+    put16(end, 45);
+    put16(end, 45);
+    put32(end, disk);
+    put32(end, 0);
+    put64(end, entries);
+    put64(end, entries);
+    put64(end, central.size());
+    put64(end, centralOffset);
+    put32(end, 0x07064b50);
+    put32(end, 0);
+    put64(end, recordOffset);
+    put32(end, 1);
   }
-  put32(archive, 0x06054b50);
-  put16(archive, disk);
-  put16(archive, 0);
-  put16(archive, static_cast<uint32_t>(members_.size()));
-  put16(archive, static_cast<uint32_t>(members_.size()));
-  put32(archive, static_cast<uint32_t>(central.size()));
-  put32(archive, centralOffset);
-  put16(archive, static_cast<uint32_t>(comment.size()));
-  archive += comment;
-  return prefix + archive + trailer;
+  const uint16_t shownEntries = always || entries >= 0xFFFF ? 0xFFFF : entries;
+  put32(end, 0x06054b50);
+  put16(end, disk);
+  put16(end, 0);
+  put16(end, shownEntries);
+  put16(end, shownEntries);
+  put32(end, fit32(central.size(), always));
+  put32(end, fit32(centralOffset, always));
+  put16(end, static_cast<uint32_t>(comment.size()));
+  append(end + comment + trailer);
+  return pieces;
+}
+
+std::string ZipBuilder::build() const {
+  std::string archive;
+  for (const auto& [bytes, zeros] : pieces()) archive += bytes + std::string(zeros, '\0');
+  return archive;
+}
+
+void ZipBuilder::write(const std::filesystem::path& file) const {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  uint64_t size = 0;
+  for (const auto& [bytes, zeros] : pieces()) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.seekp(static_cast<std::streamoff>(zeros), std::ios::cur);
+    size += bytes.size() + zeros;
+  }
+  out.close();
+  std::filesystem::resize_file(file, size);
 }
 
 }  // namespace tarvik::testing

@@ -3,6 +3,7 @@
 // names, wrong sizes, odd orders, unsupported features.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +27,12 @@ struct ZipMember {
   uint32_t centralCompressedSize = 0;        // when non-zero, overrides the central value
   uint32_t centralOffset = 0xFFFFFFFE;       // when not 0xFFFFFFFE, overrides the central value
   std::string centralExtra;
+  std::string localExtra;
+  std::string comment;                       // the member's comment, in the central record
+  uint16_t versionMadeBy = 20;               // the high byte names the system: 0 MS-DOS, 3 Unix
+  std::optional<uint32_t> externalAttributes;
   uint16_t diskStart = 0;
+  uint64_t zeros = 0;  // stored members only: this many zero bytes after data, a hole on disk
 };
 
 class ZipBuilder {
@@ -39,11 +45,20 @@ class ZipBuilder {
   std::string comment;    // the archive comment
   std::string trailer;    // bytes after the end record
   uint16_t disk = 0;      // this disk's number in the end record
-  bool zip64Locator = false;
+  // Sizes and offsets in ZIP64 extra fields, with the ZIP64 end record and its locator: always,
+  // or where they do not fit the headers' own fields.
+  enum class Zip64 { kWhereNeeded, kAlways } zip64 = Zip64::kWhereNeeded;
 
   std::string build() const;
+  // Writes the archive with each member's zeros left as a hole: an archive of gigabytes takes a
+  // few kilobytes of disk.
+  void write(const std::filesystem::path& file) const;
 
  private:
+  // The archive's bytes in pieces, each followed by that many zero bytes.
+  using Pieces = std::vector<std::pair<std::string, uint64_t>>;
+  Pieces pieces() const;
+
   std::vector<ZipMember> members_;
 };
 

@@ -45,6 +45,11 @@ struct Expected {
   bool shown;
 };
 
+// The bitmap font MS Sans Serif gives way to the TrueType Microsoft Sans Serif above 96 DPI.
+std::wstring faceAt(const wchar_t* face, int dpi) {
+  return dpi > 96 && std::wstring(face) == L"MS Sans Serif" ? L"Microsoft Sans Serif" : face;
+}
+
 // The table of the window, written out again independently of the program's own table.
 // clang-format off
 const Expected kExpected[] = {
@@ -71,6 +76,7 @@ class MainWindowTest : public ::testing::Test {
   HWND main() const { return live.window->handle(); }
   int dpi() const { return live.window->dpi(); }
   void click(ControlId id) { SendMessageW(control(id), BM_CLICK, 0, 0); }
+  void expectEveryControlAsTheTableSays();
 
   std::wstring display(const std::string& version, const std::string& folder) const {
     return widen("  Fs2000 (versie 7.0)     " + version + folder);
@@ -99,6 +105,48 @@ TEST_F(MainWindowTest, FrameHasTheCaptionClientSizeIconAndIsCentredOnTheWorkArea
 }
 
 TEST_F(MainWindowTest, EveryControlHasItsKindTextPositionSizeFontAndColour) {
+  expectEveryControlAsTheTableSays();
+}
+
+// Windows tells a window that it moved to a monitor of another scale, with the new DPI and a
+// place for it; the window lays itself out again from its table, with fonts of that DPI.
+TEST_F(MainWindowTest, ANewDpiLaysTheWindowOutAgainFromItsTable) {
+  const int next = dpi() * 3 / 2;
+  RECT suggested{40, 30, 41, 31};
+  SendMessageW(main(), WM_DPICHANGED, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(&suggested));
+  ASSERT_EQ(dpi(), next);
+  RECT frame{};
+  GetWindowRect(main(), &frame);
+  EXPECT_EQ(frame.left, 40);
+  EXPECT_EQ(frame.top, 30);
+  expectTwips(clientSize(main()).cx, 10680, next, "client width");
+  expectTwips(clientSize(main()).cy, 4215, next, "client height");
+  expectEveryControlAsTheTableSays();
+  const RECT bar = rectInParent(GetDlgItem(main(), kRunProgressBarId));
+  expectTwips(bar.top, 3240, next, "progress bar top");
+  expectTwips(bar.right - bar.left, 8175, next, "progress bar width");
+}
+
+// A window of a thread aware of the system's DPI only (what the manifest asks for before
+// Windows 10) is scaled by Windows: laid out again as well, it would grow twice.
+TEST(MainWindowDpi, AWindowThatWindowsScalesLeavesANewDpiToIt) {
+  using SetContext = HANDLE(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+  if (!setContext) GTEST_SKIP() << "this system has no DPI awareness per thread";
+  const HANDLE systemAware = reinterpret_cast<HANDLE>(-2);  // DPI_AWARENESS_CONTEXT_SYSTEM_AWARE
+  const HANDLE before = setContext(systemAware);
+  LiveInstallerWindow live;
+  setContext(before);
+  const int dpi = live.window->dpi();
+  RECT suggested{40, 30, 41, 31};
+  SendMessageW(live.window->handle(), WM_DPICHANGED, MAKEWPARAM(dpi * 2, dpi * 2),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(live.window->dpi(), dpi);
+  expectTwips(clientSize(live.window->handle()).cx, 10680, dpi, "client width");
+}
+
+void MainWindowTest::expectEveryControlAsTheTableSays() {
   ASSERT_EQ(std::size(kExpected), std::size(kAll));
   for (const Expected& expected : kExpected) {
     const HWND window = control(expected.control);
@@ -121,7 +169,7 @@ TEST_F(MainWindowTest, EveryControlHasItsKindTextPositionSizeFontAndColour) {
       ASSERT_NE(font, nullptr);
       LOGFONTW logFont{};
       ASSERT_NE(GetObjectW(font, sizeof(logFont), &logFont), 0);
-      EXPECT_EQ(logFont.lfFaceName, installedFaceOr(expected.face));
+      EXPECT_EQ(logFont.lfFaceName, installedFaceOr(faceAt(expected.face, dpi()).c_str()));
       EXPECT_EQ(logFont.lfHeight, -MulDiv(expected.hundredthsOfPoint, dpi(), 7200));
       EXPECT_EQ(logFont.lfWeight, expected.bold ? FW_BOLD : FW_NORMAL);
     }

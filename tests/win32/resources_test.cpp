@@ -52,15 +52,14 @@ int resourceNumber(LPCWSTR name) {
   return IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(name)) : -1;
 }
 
-// The enumeration's callbacks are CALLBACK (__stdcall on 32-bit Windows), as a lambda is not.
 BOOL CALLBACK addName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
   reinterpret_cast<std::set<int>*>(names)->insert(resourceNumber(name));
   return TRUE;
 }
 
 BOOL CALLBACK addType(HMODULE module, LPWSTR type, LONG_PTR found) {
-  auto& names = (*reinterpret_cast<std::map<int, std::set<int>>*>(found))[resourceNumber(type)];
-  EnumResourceNamesW(module, type, addName, reinterpret_cast<LONG_PTR>(&names));
+  auto& all = *reinterpret_cast<std::map<int, std::set<int>>*>(found);
+  EnumResourceNamesW(module, type, addName, reinterpret_cast<LONG_PTR>(&all[resourceNumber(type)]));
   return TRUE;
 }
 
@@ -158,14 +157,16 @@ TEST(InstallerResources, VersionInformationNamesTheProduct) {
   EXPECT_EQ(translation[1], 0x04B0);
 }
 
-TEST(InstallerResources, ManifestAsksForCommonControls6DpiAwarenessAndTheCallersRights) {
+TEST(InstallerResources, ManifestAsksForCommonControls6DpiAwarenessLongPathsAndCallersRights) {
   ResourceModule installer;
   const std::vector<unsigned char> bytes = installer.bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
   const std::string manifest(bytes.begin(), bytes.end());
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << "system awareness, before";
+  EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos);
 }
 
 }  // namespace
