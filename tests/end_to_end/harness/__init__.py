@@ -1,0 +1,1 @@
+"""The end-to-end harness: what every case of the installer under Wine shares."""
