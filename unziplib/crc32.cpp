@@ -3,7 +3,7 @@
 #include <zlib.h>
 #undef zlib_version  // a name of zlib's that the version record uses for a field
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define TARVIK_CRC_FOLDING 1
 #endif

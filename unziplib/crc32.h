@@ -1,7 +1,7 @@
 #pragma once
-// The CRC-32 of zip members, as zlib's crc32() computes it: on x86-64 processors with carry-less
-// multiplication it folds sixteen bytes at a time, several times faster than zlib's tables;
-// elsewhere, and for short pieces, it is zlib's own.
+// The CRC-32 of zip members, as zlib's crc32() computes it: on x86 processors, 32- and 64-bit,
+// with carry-less multiplication it folds sixteen bytes at a time, several times faster than
+// zlib's tables; elsewhere, and for short pieces, it is zlib's own.
 
 #include <cstdint>
 #include <span>
