@@ -36,8 +36,12 @@ std::vector<std::string> missingEntryPoints(const PeImage& library) {
   std::vector<std::string> findings;
   for (const char* name : {TARVIK_UNZIP_SINGLE_ENTRY_NAME, TARVIK_UNZIP_VERSION_NAME}) {
     if (std::find(exported.begin(), exported.end(), name) != exported.end()) continue;
+    const std::string_view plain = name;
+    // "Name@bytes", or "_Name..." as some compilers decorate it
     const auto decorated = std::find_if(exported.begin(), exported.end(), [&](const auto& e) {
-      return e.starts_with(std::string(name) + "@") || e.starts_with("_" + std::string(name));
+      const std::string_view shown = e;
+      return (shown.starts_with(plain) && shown.substr(plain.size()).starts_with('@')) ||
+             (shown.starts_with('_') && shown.substr(1).starts_with(plain));
     });
     const std::string only =
         decorated == exported.end() ? "" : ", only " + *decorated + " (a decorated name)";

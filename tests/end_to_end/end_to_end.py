@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""End-to-end test of the installer package under Wine: the cases' runner.
+"""End-to-end test of the installer package under Wine.
 
   end_to_end.py setup            packages dist/tarvik_installer.exe into WORK/dist and builds the
                                  base Wine prefix WORK/base-prefix (scripts/make-demo-prefix.sh
@@ -23,11 +23,12 @@ e2e-win32), --keep (keep case prefixes), --use-display (run on $DISPLAY instead 
 display). Screenshots go to screenshots/end_to_end/ (or end_to_end-win32/) at the repository's
 top.
 
-The cases are in files by concern: cases_update.py (the update as users run it),
-cases_simulator_view.py (the VirtualStore), cases_faults.py (the faults a user meets),
-cases_attacker.py (the attacker's cases) and cases_platform.py (the platform's limits); what
-they share is in harness/ (the environment and the base prefix, snapshots of a prefix, the
-installer's session under X, the checks of the outcome); the demo is in demo.py.
+The cases, by concern: update_cases.py (updates as users start them), fault_cases.py (the faults a
+user meets), attacker_cases.py (planted DLLs, a foreign library, links), windows_cases.py (what
+Windows does that Wine does not by itself: the VirtualStore, the hand-over to an elevated
+instance). The harness: prefixes.py (the environment, the package, the base prefix, snapshots),
+installer_window.py (starting the installer and driving its windows from outside) and outcome.py
+(what a case expects and the check of the prefix after the run).
 
 The prefix, as enriched, lists in this order: FS2000 Tarvik (2.0, ticked), Tarvik V21 (2.1),
 D:\\Scenery Extra\\Tarvik (2.0, ticked, named through its scenery sub-folder); FS2002 Tarvik (2.0,
@@ -35,35 +36,27 @@ ticked), Tarvik V21 (2.1), D:\\Tarvik (unknown). C:\\Scenery\\Tarvik Old (1.0) i
 """
 
 import argparse
+import os
+import re
 import shutil
+import subprocess
 import sys
+import time
 from pathlib import Path
 
-from cases_attacker import (
-    case_library_missing, case_library_replaced, case_links_in_folder, fault_planted_dlls,
-    planted_dll_loads
-)
-from cases_faults import (
-    fault_file_in_use, fault_handover, fault_killed_run, fault_protected_folder,
-    fault_small_volume, files_held_briefly
-)
-from cases_platform import (
-    case_cyrillic_folder, case_full_list, fault_no_display, fault_power_cut_order
-)
-from cases_simulator_view import case_virtual_marker, case_virtual_store
-from cases_update import (
-    case_damaged_payload, case_missing_texture, case_one_folder, case_renamed_elsewhere,
-    case_same_folder_twice, case_signed, case_update
-)
-from demo import demo
-from harness.environment import (
-    Environment, Failure, REPO, SKIPPED, Skipped, run_checked, setup, stop_wineserver
-)
-from harness.installer_session import run_installer
-from harness.outcome_checks import (
-    Checker, check_listed, check_message, check_progress, expect_code
-)
-from harness.prefix_snapshot import snapshot
+from attacker_cases import (case_library_missing, case_library_replaced, case_links_in_folder,
+    fault_planted_dlls, planted_dll_loads)
+from fault_cases import (fault_file_in_use, fault_killed_run, fault_no_display,
+    fault_power_cut_order, fault_protected_folder, fault_small_volume, files_held_briefly)
+from installer_window import find_window, read_message, run_installer, screenshot
+from outcome import Checker, Expectation, check_listed, check_message, check_progress, expect_code
+from prefixes import (ALL_ADDONS, MAIN_TITLE, MESSAGE_TITLE, REPO, SKIPPED, WINE, Environment,
+    Failure, Skipped, fresh_case_prefix, run_quiet, setup, snapshot, stop_wineserver,
+    windows_path)
+from update_cases import (case_cyrillic_folder, case_damaged_payload, case_full_list,
+    case_missing_texture, case_one_folder, case_renamed_elsewhere, case_same_folder_twice,
+    case_signed, case_update)
+from windows_cases import case_virtual_marker, case_virtual_store, fault_handover
 
 
 CASES = {
@@ -82,20 +75,6 @@ CASES = {
     "virtual_store": case_virtual_store,
     "virtual_marker": case_virtual_marker,
 }
-
-
-def fresh_case_prefix(env, name):
-    """The case's own copy of the base prefix, in a folder of its own."""
-    case_root = env.work / "cases" / name
-    prefix = case_root / "prefix"
-    if case_root.exists():
-        stop_wineserver(env, prefix)
-        shutil.rmtree(case_root)
-    case_root.mkdir(parents=True)
-    if not (env.base / "system.reg").exists():
-        raise Failure(f"no base prefix in {env.base}; run the setup first")
-    run_checked(["cp", "-a", str(env.base), str(prefix)])
-    return case_root, prefix
 
 
 def run_case(env, name):
@@ -166,6 +145,93 @@ def run_fault(env, name):
     return 0
 
 
+def run_has_started(env, prefix):
+    """True once the install button is hidden: the run has begun."""
+    helper = env.windows_build / "bin/e2e_window_text.exe"
+    result = subprocess.run([WINE, str(helper), MAIN_TITLE], capture_output=True, text=True,
+                            env=env.wine_env(prefix), timeout=60)
+    return "Button [hidden]: Install update now" in result.stdout
+
+
+def demo(env, prefix, dist):
+    env.dist = Path(dist).resolve()
+    env.shots = REPO / "screenshots" / "demo"
+    exe = env.dist / "tarvik_installer.exe"
+    before = snapshot(prefix)
+    user_display = bool(os.environ.get("DISPLAY")) and run_quiet(["xdpyinfo"]) == 0
+    if not user_display:
+        env.ensure_display()
+    print(f"demo: starting {exe} on display {os.environ['DISPLAY']}"
+          f"{'' if user_display else ' (a virtual one)'}")
+    process = subprocess.Popen([WINE, str(exe)], cwd=exe.parent, env=env.wine_env(prefix),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               stdin=subprocess.DEVNULL)
+    try:
+        window = find_window("^" + re.escape(MAIN_TITLE) + "$", 90)
+        if not window:
+            raise Failure("the installer's window did not appear")
+        if not user_display:
+            run_quiet(["xdotool", "mousemove", "0", "0"])
+        time.sleep(1.5)
+        print(f"demo: window shown: {screenshot(env, '1-window')}")
+        if user_display:
+            print('demo: tick the folders to update and press "Install update now"')
+            while not run_has_started(env, prefix):
+                if process.poll() is not None:
+                    raise Failure("the installer ended before an update was started")
+                time.sleep(0.1)
+        else:
+            print("demo: pressing Enter (the button has the focus)")
+            run_quiet(["xdotool", "key", "--window", window, "Return"])
+        start = time.monotonic()
+        time.sleep(0.4)
+        print(f"demo: during the run: {screenshot(env, '2-during')}")
+        box = find_window("^" + MESSAGE_TITLE + "$", 3600)
+        elapsed = time.monotonic() - start
+        if not box:
+            raise Failure("no message box appeared")
+        time.sleep(0.5)
+        print(f"demo: final message: {screenshot(env, '3-message')}")
+        message = read_message(env, prefix)
+        texts = [line.split(": ", 1)[1] for line in message.split("\n")
+                 if line.startswith("Static: ")]
+        print("demo: the message box says: " + " ".join(text for text in texts if text))
+        if user_display:
+            print("demo: dismiss the message box to end the installer")
+        else:
+            run_quiet(["xdotool", "key", "--window", box, "Return"])
+        process.wait(timeout=None if user_display else 30)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        stop_wineserver(env, prefix)
+    report_folders(env, prefix, before, snapshot(prefix))
+    print(f"demo: the update took {elapsed:.1f} s, from the start of the run to the final "
+          f"message{'' if not user_display else ' (measured to about 0.3 s)'}")
+
+
+def report_folders(env, prefix, before, after):
+    print("demo: the add-on folders afterwards:")
+    for folder in ALL_ADDONS:
+        if f"{folder}/scenery" not in before:
+            continue
+        inside = [path for path in set(before) | set(after)
+                  if path.startswith(folder + "/") and before.get(path) != after.get(path)]
+        if not inside:
+            state = "unchanged"
+        else:
+            problems = Checker(env, prefix, before, after,
+                               Expectation([], updated=[folder])).check_folder(folder)
+            state = ("UPDATED: every archive file in place with its CRC-32, obsolete files gone"
+                     if not problems else f"changed, but not completely updated: {problems[0]}")
+        print(f"  {windows_path(folder):38} {state}")
+    addon_prefixes = tuple(folder + "/" for folder in ALL_ADDONS)
+    elsewhere = [path for path in set(before) | set(after)
+                 if before.get(path) != after.get(path) and not path.startswith(addon_prefixes)]
+    print(f"demo: changes outside the add-on folders: {len(elsewhere) or 'none'}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -216,6 +282,8 @@ def main():
     finally:
         env.close()
     return 0
+
+
 
 
 if __name__ == "__main__":

@@ -31,12 +31,18 @@ void TARVIK_UNZIP_CALL onList(uint32_t size, uint32_t packed, uint32_t ratio, ui
 
 int TARVIK_UNZIP_CALL onService(const char*, uint32_t) { return 0; }
 
+std::string memberName(uint32_t i) {
+  std::string name = "scenery/area";
+  name += std::to_string(i);
+  return name += ".bgl";
+}
+
 using SingleEntryUnzip = int(TARVIK_UNZIP_CALL*)(int, char**, int, char**, DCL*, USERFUNCTIONS*);
 
 TEST_F(UnzipLibraryTest, ManyCallsByThePlainNamesKeepEveryValueTheCallbacksHandOver) {
   ZipBuilder zip;
-  for (int i = 0; i < 64; ++i)
-    zip.file("scenery/area" + std::to_string(i) + ".bgl", sampleText(1000 + i, i), i % 2 ? 8 : 0);
+  for (uint32_t i = 0; i < 64; ++i)
+    zip.file(memberName(i), sampleText(1000 + i, i), i % 2 ? 8 : 0);
   std::string name = archive(zip).string();
   const HMODULE library = LoadLibraryW(L"tarvik_unzip.dll");
   ASSERT_NE(library, nullptr);
@@ -57,7 +63,7 @@ TEST_F(UnzipLibraryTest, ManyCallsByThePlainNamesKeepEveryValueTheCallbacksHandO
     for (uint32_t i = 0; i < 64; ++i) {
       const Listed& member = listed[i];
       ASSERT_EQ(member.size, 1000 + i) << round;
-      ASSERT_EQ(member.name, "scenery/area" + std::to_string(i) + ".bgl") << round;
+      ASSERT_EQ(member.name, memberName(i)) << round;
       ASSERT_EQ(member.method, i % 2 ? "Deflate" : "Stored") << round;
       ASSERT_EQ(member.year, 2002u) << round;
       ASSERT_EQ(member.reserved, 0u) << round;

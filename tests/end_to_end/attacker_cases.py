@@ -1,17 +1,15 @@
-"""The attacker's cases: the unzip library missing or replaced, with others on the way to it;
-links out of an add-on folder named like files the update deletes; DLLs planted beside the
-installer under every name it might load."""
+"""The attacker's cases: DLLs that a web site put beside the installer (recorded by a DLL that logs
+where it was loaded from), a library missing or swapped for another, and links in the add-on
+folder to files outside it."""
 
 import os
 import re
 import shutil
 
-from harness.environment import (
-    FS2000_TARVIK, SUCCESS, TICKED, obsolete_names, place_package, run_checked, stop_wineserver
-)
-from harness.installer_session import Session
-from harness.outcome_checks import CaseSetup, Checker, Expectation, update_succeeds
-from harness.prefix_snapshot import snapshot
+from installer_window import Session
+from outcome import CaseSetup, Checker, Expectation, update_succeeds
+from prefixes import (FS2000_TARVIK, SUCCESS, TICKED, obsolete_names, place_package, run_checked,
+    snapshot, stop_wineserver)
 
 
 # The recording DLL (planted_dll.c): put beside the installer under a DLL's name, it appends the
@@ -81,7 +79,6 @@ WINDOWS_KNOWN_DLLS = {
     "sechost.dll", "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
     "wldap32.dll", "ws2_32.dll"}
 
-
 # Loaded by name after start-up, by the installer or by Windows on its behalf (the Restart
 # Manager, CryptoAPI's provider, themes, the taskbar button, fonts, input methods), or taken from
 # the program's folder by Wine; planted besides every DLL that either binary imports.
@@ -145,4 +142,3 @@ def fault_planted_dlls(env, name, case_root, prefix):
     problems += planted_dll_loads(prefix)
     return problems + Checker(env, prefix, before, snapshot(prefix),
                               Expectation([], updated=TICKED)).run()
-

@@ -1,12 +1,14 @@
-"""What a case expects of a run, and the checks of its outcome: the message, the exit code, the
-progress bar, the list, and every file of the prefix's drives against the archive."""
+"""What a case expects of a run and the check of it: the message, the exit code, the progress bar,
+the list, and every file of the prefix's drives (each updated folder as the archive has it,
+nothing changed outside the folders the update owns)."""
 
 import zipfile
 import zlib
 from dataclasses import dataclass, field
 
-from .environment import SUCCESS, obsolete_names, package_entries
-from .prefix_snapshot import hidden, writable
+from installer_window import Session
+from prefixes import (SUCCESS, TICKED, hidden, obsolete_names, package_entries, snapshot,
+    stop_wineserver, writable)
 
 
 @dataclass
@@ -241,3 +243,36 @@ def update_succeeds(session, problems):
     session.answer(box, "Return")
     expect_code(problems, "after the update", session.exit_code(), 0)
 
+
+def cancel_changes_nothing(env, name, prefix, exe, start, texts, problems):
+    """Starts the installer, expects the question with its texts, cancels it and checks that
+    the prefix is as it was."""
+    before = snapshot(prefix)
+    with Session(env, name, prefix, exe, start) as session:
+        session.press_install()
+        box, question = session.wait_box("1-question")
+        expect_texts(problems, "the question", question, texts)
+        session.answer(box, "Escape")
+        expect_code(problems, "after Cancel", session.exit_code(), 2)
+    problems += Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
+    return before
+
+
+def update_completes(env, name, prefix, exe, start, before, updated, problems, release=None):
+    """Starts the installer and presses the button without ticking anything; with release, a
+    question comes first, release() mends its cause and Retry goes on. Every ticked folder and
+    updated ends as the archive has it."""
+    with Session(env, name, prefix, exe, start) as session:
+        session.press_install()
+        box = None
+        if release:
+            box, _ = session.wait_box("2-question")
+            release()
+            session.answer(box, "Return")  # Retry, the default button
+        box, message = session.wait_box("3-message", after=box)
+        expect_texts(problems, "the final message", message, [SUCCESS])
+        session.answer(box, "Return")
+        expect_code(problems, "after the update", session.exit_code(), 0)
+    stop_wineserver(env, prefix)
+    problems += Checker(env, prefix, before, snapshot(prefix),
+                        Expectation([], updated=TICKED + updated)).run()

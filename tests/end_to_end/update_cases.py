@@ -1,14 +1,13 @@
-"""Cases of the update as users run it: the plain run, a signed package, one folder named twice,
-a missing sub-folder, the package renamed and started elsewhere, a damaged payload, one folder."""
+"""The cases of an update as users start it: the plain run, a signed package, a folder named twice,
+a folder without its texture sub-folder, a package renamed and started elsewhere, a damaged
+payload, one folder, a folder name the code page cannot spell, and a full list."""
 
 import os
 import shutil
 
-from harness.environment import (
-    FS2000_TARVIK, Failure, REPO, SUCCESS, TARVIK_EXTRA, TICKED, append_cfg_lines,
-    list_fs2000_tarvik_only, place_package, run_checked
-)
-from harness.outcome_checks import CaseSetup, Expectation
+from outcome import CaseSetup, Expectation
+from prefixes import (FS2000_TARVIK, REPO, SUCCESS, TARVIK_EXTRA, TICKED, Failure,
+    append_cfg_lines, place_package, run_checked, windows_path)
 
 
 def case_update(env, prefix):
@@ -90,6 +89,15 @@ def case_damaged_payload(env, prefix):
                                   "Nothing was changed."]))
 
 
+def list_fs2000_tarvik_only(prefix):
+    """Takes the lines naming the other two ticked folders out of the scenery.cfg files."""
+    for simulator, line in (("FS2000", "Local=D:\\Scenery Extra\\Tarvik\\scenery"),
+                            ("FS2002", "Local=Addon Scenery\\Tarvik")):
+        cfg = prefix / f"drive_c/Games/{simulator}/scenery.cfg"
+        text = cfg.read_bytes().replace(line.encode() + b"\r\n", b"")
+        cfg.write_bytes(text)
+
+
 def case_one_folder(env, prefix):
     """Only the FS2000 folder is ticked: the time of one folder's update."""
     list_fs2000_tarvik_only(prefix)
@@ -97,3 +105,24 @@ def case_one_folder(env, prefix):
     return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
                      Expectation([SUCCESS], updated=[FS2000_TARVIK]))
 
+
+def case_cyrillic_folder(env, prefix):
+    """The package in a folder whose name code page 1252 cannot spell, started there: the library
+    is handed the folder's short name. Wine's locale is set to C.UTF-8: Windows code page 1252
+    for the program, UTF-8 for the names on disk."""
+    folder = "drive_c/Дмитрий/Загрузки"
+    place_package(env, prefix, folder)
+    return CaseSetup(windows_path(folder) + "\\tarvik_installer.exe", folder,
+                     Expectation([SUCCESS], updated=TICKED), {"LC_ALL": "C.UTF-8"})
+
+
+def case_full_list(env, prefix):
+    """FS2000's scenery.cfg gains 40001 matching lines: the lists stop at 32767 entries, whose
+    last one, FS2002's add-on folder, is ticked and updated; the lines after it are dropped."""
+    unticked = 32767 - 4  # after FS2000's three entries, up to the one before the last
+    lines = ["Local=C:\\Games\\Addons\\Tarvik V21"] * unticked
+    lines += ["Local=C:\\Games\\FS2002\\Addon Scenery\\Tarvik"] * (40001 - unticked)
+    append_cfg_lines(prefix, "FS2000", lines)
+    place_package(env, prefix, "drive_c/Tarvik Update")
+    return CaseSetup("C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update",
+                     Expectation([SUCCESS], updated=TICKED))

@@ -1,15 +1,15 @@
-"""Running the installer under Wine and X as a user would: its windows found by their titles,
-keys pressed, the texts of its windows, its list and its progress bar read from another process
-(e2e_window_text.exe), screenshots of the screen."""
+"""The installer's windows as the cases drive them from outside: one start of the program in a
+prefix (Session), its main window and message boxes found on the X display, their texts, the
+list's entries and the progress bar read from another process (tests/end_to_end/window_text.cpp),
+buttons pressed and screenshots taken."""
 
 import re
 import subprocess
 import time
 from dataclasses import dataclass
 
-from .environment import (
-    Failure, MAIN_TITLE, MESSAGE_TITLE, WINE, WINESERVER, run_quiet, stop_wineserver
-)
+from prefixes import (MAIN_TITLE, MESSAGE_TITLE, WINE, WINESERVER, Failure, run_quiet,
+    stop_wineserver)
 
 
 def find_window(title_pattern, timeout):
@@ -201,4 +201,3 @@ def run_installer(env, name, prefix, setup_info, during_shot):
         bars["message"] = progress_bar(env, prefix)
         session.answer(box, "Return")
         return RunResult(message, seconds, session.exit_code(), bars, listed)
-

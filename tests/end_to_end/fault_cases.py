@@ -1,6 +1,6 @@
-"""Cases of the faults a user meets: a file held by a running simulator, a folder that cannot be
-changed, a volume too small, a killed run, files that a virus scanner holds for a moment after
-they are written, the hand-over to an instance with administrator rights."""
+"""The faults a user meets, made for real: a file held open, a protected folder, a volume too small,
+an installer killed in the middle, no display, a virus scanner's short holds, and the order in
+which the files reach the disk against a power cut (traced with strace)."""
 
 import os
 import re
@@ -9,55 +9,16 @@ import subprocess
 import time
 from pathlib import Path
 
-from harness.environment import (
-    FS2000_TARVIK, FS2002_TARVIK, Failure, MAIN_TITLE, MESSAGE_TITLE, SUCCESS, Skipped, TICKED,
-    WINE, append_cfg_lines, as_windows, obsolete_names, place_package, run_checked, run_quiet,
-    stop_wineserver, wait_until, windows_path
-)
-from harness.installer_session import (
-    Session, find_window, list_entries, press, read_message, screenshot, window_helper
-)
-from harness.outcome_checks import Checker, Expectation, expect_code, expect_texts, update_succeeds
-from harness.prefix_snapshot import snapshot
-
-import flush_trace  # noqa: E402 (tests/support, put on the path by harness.environment)
+from installer_window import Session
+from outcome import (Checker, Expectation, cancel_changes_nothing, expect_code, update_completes,
+    update_succeeds)
+from prefixes import (FS2000_TARVIK, FS2002_TARVIK, TICKED, WINE, WINESERVER, Failure, Skipped,
+    append_cfg_lines, as_windows, flush_trace, obsolete_names, package_entries, place_package,
+    run_checked, run_quiet, snapshot, stop_wineserver, windows_path)
+from update_cases import case_one_folder
 
 
 RELEASE = "release-hold"
-
-
-def cancel_changes_nothing(env, name, prefix, exe, start, texts, problems):
-    """Starts the installer, expects the question with its texts, cancels it and checks that
-    the prefix is as it was."""
-    before = snapshot(prefix)
-    with Session(env, name, prefix, exe, start) as session:
-        session.press_install()
-        box, question = session.wait_box("1-question")
-        expect_texts(problems, "the question", question, texts)
-        session.answer(box, "Escape")
-        expect_code(problems, "after Cancel", session.exit_code(), 2)
-    problems += Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
-    return before
-
-
-def update_completes(env, name, prefix, exe, start, before, updated, problems, release=None):
-    """Starts the installer and presses the button without ticking anything; with release, a
-    question comes first, release() mends its cause and Retry goes on. Every ticked folder and
-    updated ends as the archive has it."""
-    with Session(env, name, prefix, exe, start) as session:
-        session.press_install()
-        box = None
-        if release:
-            box, _ = session.wait_box("2-question")
-            release()
-            session.answer(box, "Return")  # Retry, the default button
-        box, message = session.wait_box("3-message", after=box)
-        expect_texts(problems, "the final message", message, [SUCCESS])
-        session.answer(box, "Return")
-        expect_code(problems, "after the update", session.exit_code(), 0)
-    stop_wineserver(env, prefix)
-    problems += Checker(env, prefix, before, snapshot(prefix),
-                        Expectation([], updated=TICKED + updated)).run()
 
 
 def fault_file_in_use(env, name, case_root, prefix):
@@ -218,86 +179,87 @@ def files_held_briefly(milliseconds):
     return fault
 
 
-def handed_over_process(prefix):
-    """The process id of the installer started with a hand-over in the prefix, or None."""
-    for process in Path("/proc").glob("[0-9]*"):
+def fault_no_display(env, name, case_root, prefix):
+    """Wine reaches no display, so the window cannot be made: the installer says so and ends
+    with 1 at once, rather than waiting unseen for messages, and changes nothing."""
+    exe = place_package(env, prefix, "drive_c/Tarvik Update")
+    before = snapshot(prefix)
+    environment = env.wine_env(prefix)
+    del environment["DISPLAY"]
+    try:
+        code = subprocess.run([WINE, str(exe)], cwd=exe.parent, env=environment, timeout=60,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    except subprocess.TimeoutExpired:
+        return ["the installer was still running 60 s after it started without a display"]
+    problems = []
+    expect_code(problems, "without a display", code, 1)
+    stop_wineserver(env, prefix)
+    return problems + Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
+
+
+def trace_wineserver(env, prefix, output):
+    """Starts the prefix's Wine server and attaches strace to it; returns the tracer."""
+    run_quiet([*WINESERVER, "-p60"], env=env.wine_env(prefix))
+    wanted = b"\0WINEPREFIX=" + str(prefix).encode() + b"\0"
+
+    def serves_prefix(process):
         try:
-            if (b"tarvik-handover" in (process / "cmdline").read_bytes() and
-                    f"\0WINEPREFIX={prefix}\0".encode()
-                    in b"\0" + (process / "environ").read_bytes()):
-                return int(process.name)
-        except OSError:
-            continue
-    return None
+            return ((process / "comm").read_text().startswith("wineserver")
+                    and wanted in b"\0" + (process / "environ").read_bytes())
+        except OSError:  # a process that ended meanwhile, or another user's
+            return False
+    pids = [int(p.name) for p in Path("/proc").glob("[0-9]*") if serves_prefix(p)]
+    if len(pids) != 1:
+        raise Failure(f"{len(pids)} Wine servers run for {prefix}")
+    tracer = subprocess.Popen([*flush_trace.STRACE, "-p", str(pids[0]), "-o", str(output)])
+    status = Path(f"/proc/{pids[0]}/status")
+    while "TracerPid:\t0\n" in status.read_text() and tracer.poll() is None:
+        time.sleep(0.05)
+    if tracer.poll() is not None:
+        raise Skipped("strace cannot attach to a running process here (ptrace_scope)")
+    return tracer
 
 
-def fault_handover(env, name, case_root, prefix):
-    """FS2002's scenery folder protected (chattr +i), FS2000's folder unticked by the user and a
-    folder added with the picker: "Run as administrator" starts a new instance (under Wine not
-    elevated: Wine runs it as the same user) in the installer's own folder, which shows exactly
-    the list as the user left it and goes on with the checks; Cancel there changes nothing. A
-    start with another command line shows the list as discovery makes it and waits for the
-    user."""
-    exe, home = "C:\\Tarvik Update\\tarvik_installer.exe", "drive_c/Tarvik Update"
-    place_package(env, prefix, home)
-    picked = "drive_c/Addons/TarvikP"  # the first instance starts there: the picker opens there
-    shutil.copytree(prefix / FS2000_TARVIK, prefix / picked, symlinks=True)
-    protected = make_immutable(prefix / FS2002_TARVIK / "scenery")
+def fault_power_cut_order(env, name, case_root, prefix):
+    """One folder's update with Wine's server and the installer traced: every other file of the
+    archive is on the disk (fsync) before the marker gets its name, and so is the marker, and
+    both sub-folders are flushed after their last new name and before the marker's, so that a
+    power cut leaves the old marker or the complete new version."""
+    if run_quiet(["strace", "-o", "/dev/null", "true"]) != 0:
+        raise Skipped("strace cannot trace processes here (missing, or ptrace not permitted)")
+    setup_info = case_one_folder(env, prefix)
+    traces = case_root / "trace"
+    traces.mkdir()
+    server = trace_wineserver(env, prefix, traces / "server")
     problems = []
     try:
-        before = snapshot(prefix)
-        with Session(env, name, prefix, exe, picked) as session:
-            discovered = list_entries(env, prefix)
-            window_helper(env, prefix, "--toggle-entry", "0", MAIN_TITLE)
-            if not press(env, prefix, "Add folder...") or not wait_until(
-                    lambda: press(env, prefix, "Select directory"), 30):
-                raise Failure("the folder picker did not open")
-            if not wait_until(lambda: len(list_entries(env, prefix)) > len(discovered), 30):
-                shot = screenshot(env, f"{name}-no-folder-added")
-                raise Failure(f"the folder picker did not add a folder; screen: {shot}; the "
-                              f"list: {list_entries(env, prefix)}")
-            screenshot(env, f"{name}-1-chosen")
-            chosen = list_entries(env, prefix)
-            if chosen[0][0] or not discovered[0][0] or not chosen[-1][1].endswith(
-                    windows_path(picked)):
-                problems.append(f"the user's choice was not made: {chosen}")
-            session.press_install()
-            box, question = session.wait_box("1-question")
-            expect_texts(problems, "the question", question, ["Run as administrator"])
-            session.answer(box, "Return")  # the default button
-            expect_code(problems, "the instance that handed over", session.exit_code(), 4)
-        if not wait_until(lambda: handed_over_process(prefix), 60):
-            raise Failure("no instance was started with the hand-over")
-        pid = handed_over_process(prefix)
-        print("note: under Wine the new instance runs without administrator rights, as the "
-              "same user; Windows would ask and elevate it")
-        box = find_window("^" + MESSAGE_TITLE + "$", 120)
-        if not box:
-            raise Failure("the new instance did not go on with the checks")
-        question = read_message(env, prefix)
-        expect_texts(problems, "the new instance's question", question,
-                     ["may not change", windows_path(FS2002_TARVIK + "/scenery")])
-        handed = list_entries(env, prefix)
-        if handed != chosen:
-            problems.append(f"the new instance lists {handed}, not the handed-over {chosen}")
-        cwd = flush_trace.real(os.readlink(f"/proc/{pid}/cwd"))  # as the host sees it
-        if cwd != flush_trace.real(str(prefix / home)):
-            problems.append(f"the new instance runs in {cwd}, not in the installer's folder")
-        screenshot(env, f"{name}-2-new-instance")
-        run_quiet(["xdotool", "key", "--window", box, "Escape"])
-        if not wait_until(lambda: not Path(f"/proc/{pid}").exists(), 30):
-            problems.append("the new instance did not end after Cancel")
-        stop_wineserver(env, prefix)
-        problems += Checker(env, prefix, before, snapshot(prefix), Expectation([])).run()
-
-        with Session(env, f"{name}-unknown", prefix, exe, home,
-                     arguments=["/S", "/tarvik-handover:1:0:AAAA"]) as session:
-            if list_entries(env, prefix) != discovered:
-                problems.append("a start with another command line does not list what "
-                                "discovery finds")
-            if find_window("^" + MESSAGE_TITLE + "$", 3):
-                problems.append("a start with another command line began the run by itself")
+        with Session(env, name, prefix, setup_info.exe, setup_info.start_folder,
+                     wrapper=[*flush_trace.STRACE, "-o", str(traces / "installer")]) as session:
+            update_succeeds(session, problems)
     finally:
-        subprocess.run(["chattr", "-i", str(protected)])
+        stop_wineserver(env, prefix)
+        server.wait(timeout=60)
+    placed = flush_trace.placements(traces.iterdir())
+    folder = prefix / FS2000_TARVIK
+    marker = flush_trace.real(folder / "scenery/qiro.bgl").lower()
+    moves = [p for p in placed if p.target.lower() == marker]
+    if not moves or not moves[-1].flushed:
+        return problems + ["the marker was not on the disk before it got its name, or never "
+                           "got it"]
+    named = moves[-1].time
+    durable = {p.target.lower() for p in placed if p.flushed and p.time < named}
+    for entry in package_entries(env):
+        path = flush_trace.real(folder / entry.name).lower()
+        if not entry.name.endswith("/") and path != marker and path not in durable:
+            problems.append(f"{entry.name} was not on the disk before the marker got its name")
+    # Without a journal (FAT32, exFAT) a folder's new names reach the disk with the folder.
+    flushed = flush_trace.flushes(traces.iterdir())
+    for sub in ("scenery", "texture"):
+        path = flush_trace.real(folder / sub).lower()
+        last = max((p.time for p in placed if p.time < named
+                    and os.path.dirname(p.target).lower() == path), default=None)
+        if last is None or not any(last < when < named and flushed_path.lower() == path
+                                   for when, flushed_path in flushed):
+            problems.append(f"{sub}\\ was not flushed after its last new name and before the "
+                            f"marker got its name")
     return problems
-

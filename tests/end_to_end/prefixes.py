@@ -1,7 +1,8 @@
-"""The harness's environment: the add-on folders of the base prefix, Wine in the project's
-Debian root (scripts/wine-run), the work folders, the package step and the base prefix, and the
-small helpers that every case uses."""
+"""Wine prefixes for the end-to-end cases: the environment of a run (the builds, the work folder,
+the Windows the prefixes play), the package and the base prefix that every case copies, and
+snapshots of a prefix's drives to compare before and after a run."""
 
+import hashlib
 import os
 import re
 import shutil
@@ -12,10 +13,9 @@ from dataclasses import dataclass
 from pathlib import Path
 
 
-REPO = Path(__file__).resolve().parents[3]
-# The reader of strace's records (tests/support/flush_trace.py), for the cases that trace a run.
+REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests/support"))
-
+import flush_trace  # noqa: E402,F401  (the cases import it from here)
 
 # Wine (32-bit, and 64-bit for WoW64) in the Debian root of scripts/wine-root.
 WINE = str(REPO / "scripts/wine-run")
@@ -23,7 +23,6 @@ WINESERVER = [WINE, "--server"]
 MAIN_TITLE = "Tarvik V2   official update 2"
 MESSAGE_TITLE = "tarvik_installer"
 SUCCESS = "Update installed successfully"
-
 
 # Add-on folders, relative to the prefix.
 FS2000_TARVIK = "drive_c/Games/FS2000/Addon Scenery/Tarvik"
@@ -34,7 +33,6 @@ TARVIK_UNKNOWN = "drive_d/Tarvik"
 TARVIK_EXTRA = "drive_d/Scenery Extra/Tarvik"
 ALL_ADDONS = [FS2000_TARVIK, FS2002_TARVIK, TARVIK_V21, TARVIK_OLD, TARVIK_UNKNOWN, TARVIK_EXTRA]
 TICKED = [FS2000_TARVIK, TARVIK_EXTRA, FS2002_TARVIK]  # in list order
-
 
 # Wine's own churn, left out of the comparison of the prefix before and after a run.
 IGNORED = [
@@ -172,6 +170,68 @@ def package_entries(env):
     return entries
 
 
+@dataclass(frozen=True)
+class Item:
+    kind: str  # "file", "dir" or "link"
+    size: int
+    mtime: int
+    mode: int
+    xattrs: tuple
+    digest: str
+
+
+def ignored(relative):
+    return any(pattern.search(relative) for pattern in IGNORED)
+
+
+def file_digest(path):
+    digest = hashlib.sha1()
+    with open(path, "rb") as stream:
+        for block in iter(lambda: stream.read(1 << 20), b""):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def snapshot(prefix):
+    """Paths, kinds, sizes, mtimes, modes, extended attributes and contents of the drives."""
+    items = {}
+    for drive in ("drive_c", "drive_d", "drive_e"):
+        for folder, dirs, files in os.walk(prefix / drive):
+            relative_folder = os.path.relpath(folder, prefix)
+            dirs[:] = [d for d in dirs if not ignored(f"{relative_folder}/{d}")]
+            for name in dirs + files:
+                path = Path(folder) / name
+                relative = f"{relative_folder}/{name}"
+                if ignored(relative):
+                    continue
+                status = path.lstat()
+                xattrs = tuple(sorted((key, os.getxattr(path, key, follow_symlinks=False))
+                                      for key in os.listxattr(path, follow_symlinks=False)))
+                if path.is_symlink():
+                    items[relative] = Item("link", 0, status.st_mtime_ns, status.st_mode, xattrs,
+                                           os.readlink(path))
+                elif path.is_dir():
+                    # The installer's checks create a file in a folder and put the folder's time
+                    # back, to the 100 ns that Windows keeps.
+                    items[relative] = Item("dir", 0, status.st_mtime_ns // 100, status.st_mode,
+                                           xattrs, "")
+                else:
+                    items[relative] = Item("file", status.st_size, status.st_mtime_ns,
+                                           status.st_mode, xattrs, file_digest(path))
+    return items
+
+
+def hidden(item):
+    for key, value in item.xattrs:
+        if key == "user.DOSATTRIB":
+            return int(value.decode().strip("\0"), 16) & 0x2 != 0
+    return False
+
+
+def writable(item):
+    return item.mode & 0o200 != 0
+
+
 def place_package(env, prefix, folder, exe_name="tarvik_installer.exe", library=True):
     target = prefix / folder
     target.mkdir(parents=True, exist_ok=True)
@@ -193,13 +253,18 @@ def append_cfg_lines(prefix, simulator, lines):
         stream.write(("\r\n" + "\r\n".join(lines) + "\r\n").encode("ascii"))
 
 
-def list_fs2000_tarvik_only(prefix):
-    """Takes the lines naming the other two ticked folders out of the scenery.cfg files."""
-    for simulator, line in (("FS2000", "Local=D:\\Scenery Extra\\Tarvik\\scenery"),
-                            ("FS2002", "Local=Addon Scenery\\Tarvik")):
-        cfg = prefix / f"drive_c/Games/{simulator}/scenery.cfg"
-        text = cfg.read_bytes().replace(line.encode() + b"\r\n", b"")
-        cfg.write_bytes(text)
+def fresh_case_prefix(env, name):
+    """The case's own copy of the base prefix, in a folder of its own."""
+    case_root = env.work / "cases" / name
+    prefix = case_root / "prefix"
+    if case_root.exists():
+        stop_wineserver(env, prefix)
+        shutil.rmtree(case_root)
+    case_root.mkdir(parents=True)
+    if not (env.base / "system.reg").exists():
+        raise Failure(f"no base prefix in {env.base}; run the setup first")
+    run_checked(["cp", "-a", str(env.base), str(prefix)])
+    return case_root, prefix
 
 
 class Skipped(Exception):
@@ -221,4 +286,3 @@ def wait_until(condition, timeout, step=0.1):
             return False
         time.sleep(step)
     return True
-

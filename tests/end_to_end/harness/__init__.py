@@ -1,1 +1,0 @@
-"""The end-to-end harness: what every case of the installer under Wine shares."""
